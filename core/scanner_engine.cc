@@ -1,0 +1,266 @@
+// The scanner engine: longest match over a row-compressed DFA with back-up, the end-of-buffer
+// action (refill, NUL bytes inside the text), and the end-of-input restart.
+//
+// The tables are the classic base/default/next/check encoding of a DFA over byte equivalence
+// classes (Aho, Sethi, Ullman, "Compilers", 3.9). Two NUL bytes behind the characters take
+// every state to the end-of-buffer state, so the per-byte loop needs no bounds test. At the
+// first call the compressed rows are expanded once into a dense state-by-byte table, which
+// keeps the per-byte step to two loads; the compressed rows remain the source of truth and
+// serve the cold paths (rescan, NUL transition).
+#include <cstdlib>
+#include <cstring>
+
+#include "scanner.h"
+
+int yy_first_call = 1;
+int yy_start_state = 0;
+FILE *yy_input_stream = nullptr;
+FILE *yy_output_stream = nullptr;
+yy_buffer *yy_active_buffer = nullptr;
+char *yy_scan_pos = nullptr;
+char yy_held_char = 0;
+int yy_char_count = 0;
+char *yy_token_text = nullptr;
+int yy_token_length = 0;
+int yy_last_accept_state = 0;
+char *yy_last_accept_pos = nullptr;
+
+static int16_t *dense_next = nullptr;  // (J + 1) rows of 256: target of state on byte
+
+void yy_fatal(const char *message) {
+  fprintf(stderr, "%s\n", message);
+  exit(2);
+}
+
+int yy_transition(int state, int cls) {
+  const ScannerTables &t = yy_tables;
+  int row = state;
+  int k = cls;
+  while (t.check[t.base[row] + k] != row) {
+    row = t.def[row];
+    if (row >= t.first_template) k = t.meta[k];
+  }
+  return t.next[t.base[row] + k];
+}
+
+// Expands the compressed rows into one 256-entry row per state. A byte of class 0 (the NUL)
+// takes the end-of-buffer path, exactly as the compressed lookup does in the matching loop.
+static void build_dense_table() {
+  const ScannerTables &t = yy_tables;
+  size_t rows = static_cast<size_t>(t.jam_state) + 1;
+  dense_next = static_cast<int16_t *>(malloc(rows * 256 * sizeof(int16_t)));
+  if (dense_next == nullptr) yy_fatal("out of dynamic memory in yy_next_token()");
+  int16_t target[256];
+  for (size_t s = 0; s < rows; s++) {
+    for (int k = 0; k <= t.class_count; k++) target[k] = static_cast<int16_t>(s == 0 ? t.jam_state : yy_transition(static_cast<int>(s), k));
+    for (int b = 0; b < 256; b++) dense_next[s * 256 + b] = target[t.classes[b]];
+  }
+}
+
+static void first_call_setup() {
+  yy_first_call = 0;
+  if (yy_start_state == 0) yy_start_state = 1;
+  if (yy_input_stream == nullptr) yy_input_stream = stdin;
+  if (yy_output_stream == nullptr) yy_output_stream = stdout;
+  if (dense_next == nullptr) build_dense_table();
+  if (yy_active_buffer == nullptr) yy_active_buffer = yy_create_buffer(yy_input_stream, DEFAULT_BUFFER_SIZE);
+  yy_load_active();
+}
+
+// Runs the automaton again over the unfinished text, yy_token_text up to yy_scan_pos, where a
+// NUL byte is data (class nul_class) rather than the end of the buffer.
+static int yy_rescan() {
+  const ScannerTables &t = yy_tables;
+  int state = yy_start_state;
+  for (char *p = yy_token_text; p < yy_scan_pos; p++) {
+    unsigned char byte = static_cast<unsigned char>(*p);
+    int k = byte != 0 ? t.classes[byte] : t.nul_class;
+    if (t.accept[state] != 0) {
+      yy_last_accept_state = state;
+      yy_last_accept_pos = p;
+    }
+    state = yy_transition(state, k);
+  }
+  return state;
+}
+
+// The transition on a NUL byte that is data; 0 when the NUL cannot extend the match.
+static int yy_try_nul(int state) {
+  const ScannerTables &t = yy_tables;
+  if (t.accept[state] != 0) {
+    yy_last_accept_state = state;
+    yy_last_accept_pos = yy_scan_pos;
+  }
+  int target = yy_transition(state, t.nul_class);
+  return target == t.jam_state ? 0 : target;
+}
+
+// Doubles the buffer (or adds an eighth once doubling no longer fits in 31 bits).
+static void grow_buffer(yy_buffer *b) {
+  ptrdiff_t scan_offset = yy_scan_pos - b->chars;
+  uint32_t doubled = b->capacity * 2;
+  b->capacity = static_cast<int32_t>(doubled) > 0 ? doubled : b->capacity + b->capacity / 8;
+  char *grown = static_cast<char *>(yy_realloc(b->chars, static_cast<size_t>(b->capacity) + 2));
+  if (grown == nullptr) yy_fatal("fatal error - scanner input buffer overflow");
+  b->chars = grown;
+  yy_scan_pos = grown + scan_offset;
+}
+
+// Reads up to `room` bytes at `to`: a line at most from a terminal, one block otherwise.
+static int read_input(yy_buffer *b, char *to, int room) {
+  int n = 0;
+  if (b->interactive) {
+    int c = EOF;
+    while (n < room && (c = getc(yy_input_stream)) != EOF) {
+      to[n++] = static_cast<char>(c);
+      if (c == '\n') break;
+    }
+    if (c == EOF && ferror(yy_input_stream)) yy_fatal("input in flex scanner failed");
+    return n;
+  }
+  n = static_cast<int>(fread(to, 1, static_cast<size_t>(room), yy_input_stream));
+  if (n == 0 && ferror(yy_input_stream)) yy_fatal("input in flex scanner failed");
+  return n;
+}
+
+static int yy_refill() {
+  yy_buffer *b = yy_active_buffer;
+  if (yy_scan_pos > b->chars + yy_char_count + 1) yy_fatal("fatal flex scanner internal error--end of buffer missed");
+  int keep = static_cast<int>(yy_scan_pos - yy_token_text - 1);
+  memmove(b->chars, yy_token_text, static_cast<size_t>(keep));
+  if (b->status == buffer_eof_pending) {
+    yy_char_count = b->char_count = 0;
+  } else {
+    while (static_cast<int64_t>(b->capacity) - keep - 1 <= 0) grow_buffer(b);
+    int64_t room = static_cast<int64_t>(b->capacity) - keep - 1;
+    if (room > READ_CHUNK_LIMIT) room = READ_CHUNK_LIMIT;
+    yy_char_count = b->char_count = read_input(b, b->chars + keep, static_cast<int>(room));
+  }
+  int result = refill_continue;
+  if (yy_char_count == 0) {
+    if (keep == 0) {
+      result = refill_end_of_input;
+      yy_restart_stream(yy_input_stream);
+    } else {
+      result = refill_last_match;
+      b->status = buffer_eof_pending;
+    }
+  }
+  yy_char_count += keep;
+  b->char_count = yy_char_count;
+  b->chars[yy_char_count] = 0;
+  b->chars[yy_char_count + 1] = 0;
+  yy_token_text = b->chars;
+  return result;
+}
+
+void yy_echo() { fwrite(yy_token_text, static_cast<size_t>(yy_token_length), 1, yy_output_stream); }
+
+int yy_next_token() {
+  const ScannerTables &t = yy_tables;
+  const int end_of_buffer_action = t.rule_count + 1;
+  const int last_action = t.rule_count + 1 + t.condition_count;
+  if (yy_first_call) first_call_setup();
+
+  for (;;) {  // one match per iteration
+    *yy_scan_pos = yy_held_char;
+    char *start = yy_scan_pos;
+    char *p = start;
+    int state = yy_start_state;
+    int action;
+
+  match:
+    do {
+      if (t.accept[state] != 0) {
+        yy_last_accept_state = state;
+        yy_last_accept_pos = p;
+      }
+      state = dense_next[static_cast<size_t>(state) * 256 + static_cast<unsigned char>(*p)];
+      ++p;
+    } while (t.base[state] != t.jam_base);
+
+  find_action:
+    action = t.accept[state];
+    if (action == 0) {
+      p = yy_last_accept_pos;
+      state = yy_last_accept_state;
+      action = t.accept[state];
+    }
+    yy_token_text = start;
+    yy_token_length = static_cast<int>(p - start);
+    yy_held_char = *p;
+    *p = 0;
+    yy_scan_pos = p;
+
+  dispatch:
+    if (action == 0) {
+      *p = yy_held_char;
+      p = yy_last_accept_pos;
+      state = yy_last_accept_state;
+      goto find_action;
+    }
+    if (action < 0 || action > last_action) yy_fatal("fatal flex scanner internal error--no action found");
+    if (action != end_of_buffer_action) {
+      int token = yy_rule_action(action);
+      if (token != YY_NO_TOKEN) return token;
+      if (action > end_of_buffer_action) return 0;  // end-of-file actions always end the call
+      continue;
+    }
+
+    // End of buffer: either a NUL that is data, or the characters are used up.
+    int amount = static_cast<int>(p - yy_token_text) - 1;
+    *p = yy_held_char;
+    yy_buffer *b = yy_active_buffer;
+    if (b->status == buffer_new) {
+      yy_char_count = b->char_count;
+      b->input_stream = yy_input_stream;
+      b->status = buffer_normal;
+    }
+    if (yy_scan_pos <= b->chars + yy_char_count) {
+      yy_scan_pos = yy_token_text + amount;
+      state = yy_rescan();
+      int next = yy_try_nul(state);
+      if (next != 0) {
+        p = ++yy_scan_pos;
+        state = next;
+        start = yy_token_text;
+        goto match;
+      }
+      p = yy_scan_pos;
+      start = yy_token_text;
+      goto find_action;
+    }
+    switch (yy_refill()) {
+      case refill_continue:
+        yy_scan_pos = yy_token_text + amount;
+        state = yy_rescan();
+        p = yy_scan_pos;
+        start = yy_token_text;
+        goto match;
+      case refill_last_match:
+        yy_scan_pos = b->chars + yy_char_count;
+        state = yy_rescan();
+        p = yy_scan_pos;
+        start = yy_token_text;
+        goto find_action;
+      default:  // refill_end_of_input
+        yy_scan_pos = yy_token_text;
+        action = t.rule_count + 2 + (yy_start_state - 1) / 2;
+        goto dispatch;
+    }
+  }
+}
+
+void yy_reset_engine() {
+  if (yy_active_buffer != nullptr) {
+    free(yy_active_buffer->chars);
+    free(yy_active_buffer);
+  }
+  yy_first_call = 1;
+  yy_start_state = 0;
+  yy_input_stream = yy_output_stream = nullptr;
+  yy_active_buffer = nullptr;
+  yy_scan_pos = yy_token_text = yy_last_accept_pos = nullptr;
+  yy_held_char = 0;
+  yy_char_count = yy_token_length = yy_last_accept_state = 0;
+}

@@ -1,0 +1,21 @@
+// The table-driven LALR(1) parse engine: parse_input pulls tokens from the scanner and runs
+// each rule's grammar action at its reduction.
+#ifndef POSTWRIGHT_PARSE_ENGINE_H
+#define POSTWRIGHT_PARSE_ENGINE_H
+
+constexpr int NO_LOOKAHEAD = -2;       // lookahead value when no token is held
+constexpr int PARSE_STACK_INITIAL = 200;
+constexpr int PARSE_STACK_MAX = 10000;
+
+enum ParseResult { parse_accepted = 0, parse_syntax_error = 1, parse_stack_exhausted = 2 };
+
+extern int lookahead;  // code of the current lookahead token; NO_LOOKAHEAD; 0 = end of input
+
+int parse_input();
+
+// Supplied by the grammar: the action of rule `rule`, run during its reduction, and the
+// report of a syntax error (the message is "parse error" or "parser stack overflow").
+void grammar_action(int rule);
+int report_syntax_error(const char *message);
+
+#endif

@@ -1,0 +1,36 @@
+// Runs a converter binary on files in a scratch directory and captures everything it
+// produces, so end-to-end cases can assert whole outputs, messages and exit statuses.
+#ifndef TESTS_SUPPORT_PROGRAM_RUNNER_H
+#define TESTS_SUPPORT_PROGRAM_RUNNER_H
+
+#include <string>
+#include <vector>
+
+struct RunResult {
+  int status = -1;          // exit status; 128 + signal number when killed by a signal
+  std::string out;          // standard output, banners replaced (see normalize_banners)
+  std::string err;          // standard error
+  bool output_exists = false;
+  std::string output;       // the output file's bytes, when it exists
+};
+
+// A fresh empty directory, removed by remove_scratch_dir.
+std::string make_scratch_dir();
+void remove_scratch_dir(const std::string &dir);
+
+void write_file(const std::string &path, const std::string &bytes);
+std::string read_file(const std::string &path);
+bool file_exists(const std::string &path);
+
+// Runs `exe args...` with standard input from /dev/null; stdout and stderr are captured.
+RunResult run_command(const std::string &exe, const std::vector<std::string> &args);
+
+// Writes `input` to DIR/in, runs `exe DIR/in DIR/out`, and reads DIR/out back.
+RunResult run_conversion(const std::string &exe, const std::string &input);
+
+// Replaces each banner line ("Start obliczen: H : M : S : C \n", "Stop  obliczen: ...") by
+// "<start>\n" or "<stop>\n"; the times vary, the shape does not. A line that looks like a
+// banner but is malformed is left as it is, so the comparison fails on it.
+std::string normalize_banners(const std::string &text);
+
+#endif
