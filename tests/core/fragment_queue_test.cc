@@ -1,0 +1,63 @@
+// The fragment queue: FIFO order, exact text, ownership of the copies, empty queue.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fragment_queue.h"
+
+class FragmentQueueTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    release_fragment_queue();
+    output_stream = tmpfile();
+  }
+  void TearDown() override {
+    release_fragment_queue();
+    fclose(output_stream);
+  }
+  std::string written() {
+    fflush(output_stream);
+    std::string s;
+    rewind(output_stream);
+    for (int c; (c = getc(output_stream)) != EOF;) s.push_back(static_cast<char>(c));
+    return s;
+  }
+};
+
+TEST_F(FragmentQueueTest, PrintsInQueueOrderWithNothingBetween) {
+  EXPECT_EQ(enqueue_fragment("a"), 0);
+  EXPECT_EQ(enqueue_fragment("b"), 0);
+  EXPECT_EQ(print_next_fragment(), 0);
+  EXPECT_EQ(print_next_fragment(), 0);
+  EXPECT_EQ(print_next_fragment(), -1);
+  EXPECT_EQ(written(), "ab");
+}
+
+TEST_F(FragmentQueueTest, EmptiesCompletelyAndRefills) {
+  enqueue_fragment("x");
+  print_next_fragment();
+  EXPECT_EQ(fragment_head, nullptr);
+  EXPECT_EQ(fragment_tail, nullptr);
+  enqueue_fragment("y");
+  EXPECT_NE(fragment_head, nullptr);
+  EXPECT_EQ(fragment_head, fragment_tail);
+  EXPECT_EQ(fragment_head->next, nullptr);
+}
+
+TEST_F(FragmentQueueTest, TextIsCopiedExactly) {
+  char caller[] = "name ";
+  enqueue_fragment(caller);
+  caller[0] = 'X';  // the caller may reuse its buffer at once
+  enqueue_fragment("");
+  enqueue_fragment("-- note\n");
+  for (int i = 0; i < 3; i++) EXPECT_EQ(print_next_fragment(), 0);
+  EXPECT_EQ(written(), "name -- note\n");
+}
+
+TEST_F(FragmentQueueTest, ClearForgetsTheQueue) {
+  clear_fragment_queue();
+  EXPECT_EQ(fragment_head, nullptr);
+  EXPECT_EQ(fragment_tail, nullptr);
+  EXPECT_EQ(print_next_fragment(), -1);
+  EXPECT_EQ(written(), "");
+}
