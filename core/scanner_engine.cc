@@ -175,7 +175,11 @@ int yy_next_token() {
         yy_last_accept_state = state;
         yy_last_accept_pos = p;
       }
+#ifdef SCANNER_COMPRESSED_LOOP  // the benchmark's baseline: walk the compressed rows per byte
+      state = yy_transition(state, t.classes[static_cast<unsigned char>(*p)]);
+#else
       state = dense_next[static_cast<size_t>(state) * 256 + static_cast<unsigned char>(*p)];
+#endif
       ++p;
     } while (t.base[state] != t.jam_base);
 
