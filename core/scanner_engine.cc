@@ -7,6 +7,7 @@
 // first call the compressed rows are expanded once into a dense state-by-byte table, which
 // keeps the per-byte step to two loads; the compressed rows remain the source of truth and
 // serve the cold paths (rescan, NUL transition).
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -97,7 +98,7 @@ static int yy_try_nul(int state) {
 
 // Doubles the buffer (or adds an eighth once doubling no longer fits in 31 bits).
 static void grow_buffer(yy_buffer *b) {
-  ptrdiff_t scan_offset = yy_scan_pos - b->chars;
+  std::ptrdiff_t scan_offset = yy_scan_pos - b->chars;
   uint32_t doubled = b->capacity * 2;
   b->capacity = static_cast<int32_t>(doubled) > 0 ? doubled : b->capacity + b->capacity / 8;
   char *grown = static_cast<char *>(yy_realloc(b->chars, static_cast<size_t>(b->capacity) + 2));
