@@ -6,37 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "bench_infix_tables.h"
 #include "scanner.h"
 
 static long token_count = 0;  // tokens the engine returned
-
-int yy_is_terminal(int) { return 0; }
-
-int yy_rule_action(int action) {
-  switch (action) {
-    case RULE_QUOTE_OPEN:
-      yy_begin(QUOTED_NAME);
-      return YY_NO_TOKEN;
-    case RULE_COMMENT_OPEN:
-      yy_begin(COMMENT_LINE);
-      return YY_NO_TOKEN;
-    case RULE_QUOTE_CLOSE:
-    case RULE_QUOTE_CLOSE_ARGS:
-    case RULE_COMMENT_LINE:
-      yy_begin(NORMAL);
-      return action;
-    case RULE_QUOTE_BACKSLASHES:
-    case RULE_QUOTE_CHAR:
-    case RULE_BLANK:
-    case RULE_NEWLINE:
-    case RULE_DEFAULT:
-    case RULE_ILLEGAL:
-      return YY_NO_TOKEN;
-    default:
-      return action > RULE_DEFAULT ? 0 : action;
-  }
-}
 
 static double seconds_since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
