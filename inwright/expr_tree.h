@@ -1,0 +1,57 @@
+// Expression trees of one postfix statement: operator nodes and operand leaves, the node
+// stack the token rules build them on, the parenthesis counters, the infix printer and the
+// release of a tree. Entry points: create_leaf, create_operator, push_node, pop_node,
+// add_parens, remove_parens, print_tree, release_tree.
+#ifndef INWRIGHT_EXPR_TREE_H
+#define INWRIGHT_EXPR_TREE_H
+
+#include <cstdint>
+#include <cstdio>
+
+constexpr char LEAF_OP = 1;  // `op` of an operand leaf; operator nodes hold '&' or '|'
+
+// One node; operators and operands share the type. Leaves hold no text: the printer takes
+// the oldest queued fragment for each leaf it meets, which is the leaf's own operand text
+// because postfix and infix list the operands in the same order.
+struct ExprNode {
+  char op;               // '&' or '|' in an operator node, LEAF_OP in a leaf, 0 when fresh
+  uint8_t negated;       // 1 when the node's value is negated, else 0
+  int32_t open_parens;   // "(" printed before this leaf's text; nonzero only in leaves
+  int32_t close_parens;  // ")" printed after this leaf's text; nonzero only in leaves
+  ExprNode *left;        // left operand; null exactly in a leaf
+  ExprNode *right;       // right operand; null in a leaf
+  ExprNode *leftmost;    // operator node: the leaf its group begins at; null in a leaf
+  ExprNode *rightmost;   // operator node: the leaf its group ends at; null in a leaf
+};
+
+// One stacked tree. The stack owns its cells; a tree passes to whoever pops it.
+struct StackCell {
+  ExprNode *node;   // root of the stacked tree
+  StackCell *next;  // cell below; null in the bottom cell
+};
+
+struct NodeStack {
+  StackCell *bottom;  // first cell pushed since the stack was last empty; null when empty
+  StackCell *top;     // most recently pushed cell; null when empty
+};
+
+extern NodeStack node_stack;  // trees of the statement being read; empty at start
+
+// Both constructors end the process (status 2) when memory runs out; they never return null.
+ExprNode *create_leaf();
+ExprNode *create_operator(char op, ExprNode *left, ExprNode *right);
+
+void push_node(NodeStack *stack, ExprNode *tree);
+ExprNode *pop_node(NodeStack *stack);  // the stack must not be empty
+int stacked_tree_count(const NodeStack *stack, int limit);  // counts up to `limit` trees
+
+void add_parens(ExprNode *node);     // one more pair around the node's group; no-op on a leaf
+void remove_parens(ExprNode *node);  // one pair fewer; no-op on a leaf
+
+// Prints the tree in infix form; each leaf's text comes from print_next_fragment.
+void print_tree(const ExprNode *node, FILE *stream);
+
+void release_tree(ExprNode *node);       // releases every node of the tree
+void release_node_stack(NodeStack *stack);  // releases every cell and stacked tree
+
+#endif

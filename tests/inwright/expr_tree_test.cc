@@ -1,0 +1,139 @@
+// Expression trees in process: trees are built as the token rules build them (one pair per
+// operator, the root's pair taken away unless it is a negated group), printed into a
+// scratch file, and released; deep trees check that nothing recurses on the input's depth.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "expr_tree.h"
+#include "fragment_queue.h"
+
+namespace {
+
+class ExprTreeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { output_stream = tmpfile(); }
+  void TearDown() override {
+    release_node_stack(&node_stack);
+    release_fragment_queue();
+    fclose(output_stream);
+  }
+
+  // Runs a postfix statement of one-character operands and the signs & | ! and returns what
+  // the statement end prints.
+  std::string convert(const std::string &postfix) {
+    for (char c : postfix) {
+      if (c == '!') {
+        node_stack.top->node->negated ^= 1;
+      } else if (c == '&' || c == '|') {
+        ExprNode *right = pop_node(&node_stack);
+        ExprNode *node = create_operator(c, pop_node(&node_stack), right);
+        add_parens(node);
+        push_node(&node_stack, node);
+      } else {
+        enqueue_fragment(std::string(1, c).c_str());
+        push_node(&node_stack, create_leaf());
+      }
+    }
+    return print_root(pop_node(&node_stack));
+  }
+
+  std::string print_root(ExprNode *root) {
+    if (root->left == nullptr || !root->negated) remove_parens(root);
+    rewind(output_stream);
+    print_tree(root, output_stream);
+    release_tree(root);
+    long size = ftell(output_stream);
+    std::string text(static_cast<size_t>(size), '\0');
+    rewind(output_stream);
+    EXPECT_EQ(fread(text.data(), 1, text.size(), output_stream), text.size());
+    return text;
+  }
+};
+
+TEST_F(ExprTreeTest, PrintsParenthesesAndNegationMarksInPlace) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"a", "a"},
+      {"a!", "!a"},
+      {"a!!", "a"},
+      {"ab&d!|", "(a&b)|!d"},
+      {"ab&d&", "(a&b)&d"},
+      {"abd&&", "a&(b&d)"},
+      {"abd&|", "a|(b&d)"},
+      {"ab|de|&", "(a|b)&(d|e)"},
+      {"ab&d&e&", "((a&b)&d)&e"},
+      {"ab&!", "!(a&b)"},
+      {"ab&!!", "a&b"},
+      {"abd|!&", "a&!(b|d)"},
+      {"ab|!d&e|", "(!(a|b)&d)|e"},
+      {"a!b&d|", "(!a&b)|d"},
+      {"ab&!d&!", "!(!(a&b)&d)"},
+      {"ab&!d&!e&", "!(!(a&b)&d)&e"},
+      {"ab!&!", "!(a&!b)"},
+  };
+  for (const auto &[postfix, infix] : cases) EXPECT_EQ(convert(postfix), infix) << postfix;
+}
+
+TEST_F(ExprTreeTest, ParenthesisCountersSitOnTheGroupsEndLeaves) {
+  ExprNode *a = create_leaf(), *b = create_leaf(), *d = create_leaf();
+  ExprNode *inner = create_operator('&', a, b);
+  ExprNode *outer = create_operator('|', inner, d);
+  add_parens(inner);
+  add_parens(outer);
+  add_parens(a);  // a leaf has no group
+  EXPECT_EQ(a->open_parens, 2);
+  EXPECT_EQ(b->close_parens, 1);
+  EXPECT_EQ(d->close_parens, 1);
+  EXPECT_EQ(b->open_parens + d->open_parens + a->close_parens, 0);
+  EXPECT_EQ(outer->open_parens + outer->close_parens + inner->open_parens, 0);
+  remove_parens(outer);
+  EXPECT_EQ(a->open_parens, 1);
+  EXPECT_EQ(d->close_parens, 0);
+  release_tree(outer);
+}
+
+TEST_F(ExprTreeTest, StackKeepsBottomOnlyWhileNotEmpty) {
+  ExprNode *first = create_leaf(), *second = create_leaf();
+  push_node(&node_stack, first);
+  StackCell *bottom = node_stack.bottom;
+  push_node(&node_stack, second);
+  EXPECT_EQ(node_stack.bottom, bottom);
+  EXPECT_EQ(stacked_tree_count(&node_stack, 5), 2);
+  EXPECT_EQ(stacked_tree_count(&node_stack, 1), 1);
+  EXPECT_EQ(pop_node(&node_stack), second);
+  EXPECT_EQ(pop_node(&node_stack), first);
+  EXPECT_EQ(node_stack.bottom, nullptr);
+  EXPECT_EQ(node_stack.top, nullptr);
+  release_tree(first);
+  release_tree(second);
+}
+
+constexpr int DEEP = 1000000;  // operands of the deep trees
+
+// Left chains are what the other converter writes for a long run of one operator; the
+// cached end leaves keep each operator constant time however long the chain is.
+TEST_F(ExprTreeTest, DeepTreesPrintAndReleaseWithoutRecursion) {
+  struct Shape {
+    const char *name;
+    std::string postfix;
+    size_t expected_length;
+  };
+  std::string left = "a", right(DEEP, 'a'), negated = "a";
+  for (int i = 1; i < DEEP; i++) left += "a&";
+  right.append(DEEP - 1, '|');
+  for (int i = 1; i < DEEP; i++) negated += "a&!";
+  const size_t groups = DEEP - 2;  // every operator but the root prints a pair
+  const std::vector<Shape> shapes = {
+      {"left", left, DEEP + (DEEP - 1) + 2 * groups},
+      {"right", right, DEEP + (DEEP - 1) + 2 * groups},
+      {"negated", negated, DEEP + (DEEP - 1) + 2 * (groups + 1) + (DEEP - 1)},
+  };
+  for (const Shape &shape : shapes) {
+    std::string infix = convert(shape.postfix);
+    EXPECT_EQ(infix.size(), shape.expected_length) << shape.name;
+    EXPECT_EQ(fragment_head, nullptr) << shape.name;
+  }
+}
+
+}  // namespace
