@@ -1,0 +1,39 @@
+// The automaton compressed into the seven tables the scanner engine reads, with their
+// constants. Entry point: pack_rows(), from `dfa` and `byte_classes`.
+#ifndef SCANGEN_ROW_PACKING_H
+#define SCANGEN_ROW_PACKING_H
+
+#include <cstdint>
+#include <vector>
+
+struct PackedTables {
+  std::vector<int16_t> accept;   // state 0..J -> action number; 0 accepts nothing
+  std::vector<int32_t> classes;  // byte 0..255 -> class; byte 0 is class 0
+  std::vector<int32_t> meta;     // class 0..C -> meta class of template rows
+  std::vector<int16_t> base;     // state or template -> start of its row in next/check
+  std::vector<int16_t> def;      // state or template -> row consulted for a missing entry
+  std::vector<int16_t> next;     // base + class -> target state
+  std::vector<int16_t> check;    // base + class -> the row that owns the entry; 0 if none
+  int rule_count;                // R, the default rule included
+  int condition_count;           // S
+  int class_count;               // C
+  int end_of_buffer_state;       // E
+  int jam_state;                 // J
+  int jam_base;                  // base[J]: J's row is the last C + 1 entries
+  int first_template;            // first template row; J + 1 as no templates are built
+  int template_count;            // template rows: 0
+  int row_count;                 // entries of base and def
+  int entry_count;               // entries of next and check: jam base + C + 1
+  int nul_class;                 // class of a NUL byte that lies inside the text
+};
+
+extern PackedTables packed;  // the tables of `dfa`
+
+// Packs `dfa` into `packed`; 0, or -1 with `diagnostic` set when a base exceeds 16 bits.
+int pack_rows();
+
+// The transition from `state` on `cls` through the packed rows, exactly as the engine looks
+// it up; -1 when the lookup leaves the tables or runs longer than there are rows.
+int packed_transition(int state, int cls);
+
+#endif
