@@ -1,0 +1,73 @@
+// The grammar that every stage of lalrgen works from: symbols with their token codes, the
+// rules with their named actions, and the precedence levels. read_grammar fills the one
+// process-wide instance from the text of a grammar file (format: see grammar_file.cc).
+#ifndef LALRGEN_GRAMMAR_FILE_H
+#define LALRGEN_GRAMMAR_FILE_H
+
+#include <string>
+#include <vector>
+
+enum SymbolKind {
+  symbol_end,         // end of input; every token code of 0 or less means it
+  symbol_error,       // the error symbol; no rule may use it (no error recovery is built)
+  symbol_undefined,   // stands for every token code that is not declared
+  symbol_token,       // a named token; its name becomes an enumerator of the token codes
+  symbol_literal,     // a one-character token such as '(' whose code is the character
+  symbol_nonterminal  // left side of at least one rule
+};
+
+enum Associativity {
+  assoc_none,      // the symbol has no precedence level
+  assoc_left,      // equal levels: reduce
+  assoc_right,     // equal levels: shift
+  assoc_nonassoc,  // equal levels: a syntax error
+  assoc_prefix     // a prefix operator; an equal-level conflict is reported, not resolved
+};
+
+struct Symbol {
+  std::string name;   // as written in the grammar file
+  int kind;           // SymbolKind
+  int code;           // token code; -1 for the undefined symbol and the nonterminals
+  int precedence;     // level from 1 (loosest); 0 = none
+  int associativity;  // Associativity of that level
+};
+
+struct Rule {
+  int lhs;               // left side: a nonterminal, or accept_symbol for rule 0
+  std::vector<int> rhs;  // right side, symbol numbers left to right; empty for an empty rule
+  int action;            // index into Grammar::action_names
+  int precedence;        // level of the rightmost right-side terminal that has one; 0 = none
+  int line;              // line of the grammar file, for messages; 0 for rule 0
+};
+
+struct Grammar {
+  std::vector<Symbol> symbols;            // by number: terminals first, then nonterminals
+  std::vector<Rule> rules;                // rule 0: accept_symbol -> start end; then the file's
+  std::vector<std::string> action_names;  // action names in order of first use
+  int token_count;       // number of terminals = number of the first nonterminal
+  int start_symbol;      // the nonterminal marked `start`
+  int end_symbol;        // the symbol of kind symbol_end
+  int undefined_symbol;  // the symbol of kind symbol_undefined
+  int max_code;          // highest declared token code; codes 0..max_code are translated
+  int accept_symbol;     // = symbols.size(): the left side of rule 0, never written out
+};
+
+extern Grammar grammar;            // the grammar being turned into tables
+extern std::string grammar_error;  // "FILE:LINE: message" when read_grammar fails
+
+constexpr int MAX_TOKEN_CODE = 32767;   // token_to_symbol has one entry per code
+constexpr int MAX_TERMINALS = 127;      // token_to_symbol entries are signed 8-bit
+constexpr int MAX_ACTIONS = 255;        // rule_action entries are unsigned 8-bit
+
+// Reads the grammar from `text` (the contents of `file_name`). Returns 0, or -1 with
+// grammar_error set. `grammar` is replaced either way.
+int read_grammar(const char *file_name, const char *text);
+
+inline bool is_terminal(int symbol) { return symbol < grammar.token_count; }
+inline int nonterminal_count() { return static_cast<int>(grammar.symbols.size()) - grammar.token_count; }
+inline int rule_count() { return static_cast<int>(grammar.rules.size()) - 1; }  // without rule 0
+
+// The printable name of a symbol, including the internal accept symbol.
+const char *symbol_name(int symbol);
+
+#endif

@@ -1,0 +1,25 @@
+// LALR(1) lookahead sets: for every reduction of every LR(0) state, the terminals on which
+// it applies. compute_lalr_lookaheads fills the one process-wide instance from `grammar`
+// and `automaton`.
+#ifndef LALRGEN_LALR_LOOKAHEADS_H
+#define LALRGEN_LALR_LOOKAHEADS_H
+
+#include <cstdint>
+#include <vector>
+
+struct Lookaheads {
+  int words;                         // 64-bit words in one terminal set
+  std::vector<int> first_reduction;  // state -> index of its first reduction; one extra entry
+  std::vector<uint64_t> sets;        // reduction index * words: its lookahead terminals
+  std::vector<char> nullable;        // nonterminal index -> 1 when it derives the empty string
+  int nonterminal_transitions;       // gotos of the LR(0) automaton, for the statistics
+};
+
+extern Lookaheads lookaheads;  // built from `grammar` and `automaton`
+
+void compute_lalr_lookaheads();
+
+// Whether `terminal` is in the lookahead set of the `nth` reduction of `state`.
+bool lookahead_contains(int state, int nth, int terminal);
+
+#endif
