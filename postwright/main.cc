@@ -63,11 +63,11 @@ static void allocate_token_text_buffer() {
   token_text_size = TOKEN_TEXT_INITIAL_SIZE;
 }
 
-// Opening the output for writing empties it, so it must not be the input read under another
-// name (a link, or the same path twice).
+// Opening the output for writing empties it, so it must not be the input file read under
+// another name (a link, or the same path twice). Devices such as /dev/null lose nothing.
 static bool is_open_input(const char *output_path) {
   struct stat input_status{}, output_status{};
-  if (fstat(fileno(yy_input_stream), &input_status) != 0) return false;
+  if (fstat(fileno(yy_input_stream), &input_status) != 0 || !S_ISREG(input_status.st_mode)) return false;
   if (stat(output_path, &output_status) != 0) return false;
   return input_status.st_dev == output_status.st_dev && input_status.st_ino == output_status.st_ino;
 }

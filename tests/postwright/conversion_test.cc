@@ -1,0 +1,222 @@
+// postwright run as a program: whole conversions (output file, standard output with the
+// banners, standard error, exit status) for the language's edge cases and the failure paths,
+// then the command line, unwritable outputs, the nesting limit and the bundled example.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "program_runner.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+const std::string POSTWRIGHT = POSTWRIGHT_EXE;
+const std::string COMPLETED = "<start>\n<stop>\n";  // standard output of an uneventful run
+const std::string NO_ERROR;
+
+struct ConversionCase {
+  const char *name;    // test name: letters, digits, underscores
+  std::string input;   // bytes of the infix input file
+  std::string output;  // bytes the output file must hold
+  std::string out;     // standard output, banners as <start> and <stop>
+  std::string err;     // standard error
+  int status;          // exit status
+};
+
+std::string parse_error(int line) { return "Parse error in line : " + std::to_string(line); }
+std::string illegal(int line) { return "<start>\nERROR -illegal character in line " + std::to_string(line) + "\n"; }
+
+const ConversionCase CONVERSIONS[] = {
+    // Emission order: operands in input order, each sign after its operands.
+    {"worked_example", "y = a | b & !(k | 0);\n", "y =a b k 0|!&|;\n", COMPLETED, NO_ERROR, 0},
+    {"empty_input", "", "", COMPLETED, NO_ERROR, 0},
+    {"blanks_and_newlines_only", " \t\n\n \n", "", COMPLETED, NO_ERROR, 0},
+    {"single_or", "a = b | d;\n", "a =b d |;\n", COMPLETED, NO_ERROR, 0},
+    {"and_binds_tighter_than_or", "a = b | d & e;\n", "a =b d e &|;\n", COMPLETED, NO_ERROR, 0},
+    {"parentheses_override", "a = (b | d) & e;\n", "a =b d |e &;\n", COMPLETED, NO_ERROR, 0},
+    {"or_is_left_associative", "a = b | d | e;\n", "a =b d |e |;\n", COMPLETED, NO_ERROR, 0},
+    {"and_is_left_associative", "a = b & d & e;\n", "a =b d &e &;\n", COMPLETED, NO_ERROR, 0},
+    {"not_binds_tightest", "a = !b & d;\n", "a =b !d &;\n", COMPLETED, NO_ERROR, 0},
+    {"double_not", "a = ! ! b;\n", "a =b !!;\n", COMPLETED, NO_ERROR, 0},
+    {"target_with_arguments", "x(t-1) = 1;\n", "x(t-1) =1;\n", COMPLETED, NO_ERROR, 0},
+    {"lone_minus_and_t_minus_1", "a = - & t-1 | n(t-1);\n", "a =- t-1&n(t-1) |;\n", COMPLETED, NO_ERROR, 0},
+    {"braces_stand_alone_unbalanced", "{ { }\n", "{\n{\n}\n", COMPLETED, NO_ERROR, 0},
+    {"comment_copied_with_newline", "-- note\n", "-- note\n", COMPLETED, NO_ERROR, 0},
+    {"comment_dashes_only", "--\n---\n--5 x\n", "--\n---\n--5 x\n", COMPLETED, NO_ERROR, 0},
+    {"two_statements_on_one_line", "a = b; c = d;", "a =b ;\nc =d ;\n", COMPLETED, NO_ERROR, 0},
+    {"statement_over_several_lines", "a\n=\n\tb\n|\nd\n;\n", "a =b d |;\n", COMPLETED, NO_ERROR, 0},
+    {"quoted_names", "\\a b\\ = \\x\\(1) & \\y&!\\;\n", "\\a b\\ =\\x\\(1) \\y&!\\ &;\n", COMPLETED, NO_ERROR, 0},
+    {"doubled_backslash_stays_in_the_name", "q = \\a\\\\b\\;\n", "q =\\a\\\\b\\ ;\n", COMPLETED, NO_ERROR, 0},
+    {"newline_in_quoted_name_is_echoed", "q = \\a\nb\\;\n", "q =\\ab\\ ;\n", "<start>\n\n<stop>\n", NO_ERROR, 0},
+    {"argument_list_needs_no_blanks", "a = A_1(_-,9) & f();\n", "a =A_1(_-,9) f() &;\n", COMPLETED, NO_ERROR, 0},
+    // Two number operands in a row are kept apart by one blank, also across a "!".
+    {"numbers_in_a_row_get_a_blank", "a = 1 & 2;\n", "a =1 2&;\n", COMPLETED, NO_ERROR, 0},
+    {"lone_minus_twice_is_no_comment", "a = - | -;\n", "a =- -|;\n", COMPLETED, NO_ERROR, 0},
+    {"blank_also_across_a_not", "a = -3 | !12;\n", "a =-3 12!|;\n", COMPLETED, NO_ERROR, 0},
+    {"no_blank_after_a_sign", "a = 1 & 2 | 3;\n", "a =1 2&3|;\n", COMPLETED, NO_ERROR, 0},
+    {"no_blank_between_number_and_name", "a = 1 & b | c & 2;\n", "a =1b &c 2&|;\n", COMPLETED, NO_ERROR, 0},
+    {"number_as_target_after_a_comment", "-- n\n7 = 1;\n", "-- n\n", COMPLETED, parse_error(2), 1},
+    // A comment on the last line without its newline is a comment all the same.
+    {"final_comment_without_newline", "a = b;\n-- last", "a =b ;\n-- last", COMPLETED, NO_ERROR, 0},
+    {"final_dashes_without_newline", "a = b;\n--", "a =b ;\n--", COMPLETED, NO_ERROR, 0},
+    {"final_comment_does_not_advance_the_line", "a = b\n-- c", "a =b ", COMPLETED, parse_error(2), 1},
+    // Syntax errors: the text written before the error stays, the offending fragment never
+    // appears, the stop banner is printed and the status is 1.
+    {"sign_written_by_default_reduction", "a = b | d e;\n", "a =b d |", COMPLETED, parse_error(1), 1},
+    {"semicolon_missing_at_the_end", "a = b | d\n", "a =b d |", COMPLETED, parse_error(2), 1},
+    {"and_sign_written_at_once", "a = b & !d", "a =b d !&", COMPLETED, parse_error(1), 1},
+    {"number_as_first_target", "1 = b;\n", "", COMPLETED, parse_error(1), 1},
+    {"error_revealed_by_a_comment", "a = b\n-- c\n;\n", "a =b ", COMPLETED, parse_error(3), 1},
+    {"t_minus_12_is_two_numbers", "a = t-12;\n", "a =t-1", COMPLETED, parse_error(1), 1},
+    {"blank_before_argument_list", "a = f( x);\n", "a =f ", COMPLETED, parse_error(1), 1},
+    {"number_then_identifier", "a = 1abc;\n", "a =1", COMPLETED, parse_error(1), 1},
+    {"quoted_name_closes_before_blank", "a = \\n\\ (1);\n", "a =\\n\\ ", COMPLETED, parse_error(1), 1},
+    {"rest_of_input_not_read", "a = ;\n+", "a =", COMPLETED, parse_error(1), 1},
+    // Illegal characters stop the run at once: message on standard output, no stop banner.
+    {"plus_is_illegal", "a = b + c;\n", "a =b ", illegal(1), NO_ERROR, 1},
+    {"sign_pending_when_illegal", "a = b | d +", "a =b d ", illegal(1), NO_ERROR, 1},
+    {"comma_outside_arguments", "a = b;\nc = b, d;\n", "a =b ;\nc =b ", illegal(2), NO_ERROR, 1},
+    {"carriage_return", "a = b;\r\n", "a =b ;\n", illegal(1), NO_ERROR, 1},
+    {"high_byte", "a = b;\n\n\x80", "a =b ;\n", illegal(3), NO_ERROR, 1},
+    {"nul_byte", "a = b\0;\n"s, "a =b ", illegal(1), NO_ERROR, 1},
+    {"nul_in_quoted_name", "a = \\x\0y\\;\n"s, "a =", illegal(1), NO_ERROR, 1},
+    {"nul_in_comment", "a = b;\n-- x\0y\n"s, "a =b ;\n", illegal(2), NO_ERROR, 1},
+    {"nul_in_final_comment", "a = b;\n-- x\0y"s, "a =b ;\n", illegal(2), NO_ERROR, 1},
+    {"unterminated_quoted_name", "a = b;\nc = \\x\ny", "a =b ;\nc =",
+     "<start>\n\nERROR -unterminated quoted name in line 2\n", NO_ERROR, 1},
+};
+
+class Conversion : public ::testing::TestWithParam<ConversionCase> {};
+
+TEST_P(Conversion, WholeRun) {
+  const ConversionCase &c = GetParam();
+  RunResult r = run_conversion(POSTWRIGHT, c.input);
+  EXPECT_EQ(r.status, c.status);
+  EXPECT_EQ(r.out, c.out);
+  EXPECT_EQ(r.err, c.err);
+  ASSERT_TRUE(r.output_exists);
+  EXPECT_EQ(r.output, c.output);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Conversion, ::testing::ValuesIn(CONVERSIONS),
+                         [](const ::testing::TestParamInfo<ConversionCase> &info) { return std::string(info.param.name); });
+
+// Names and comment lines far beyond the driver's 30000-byte work buffer come out whole.
+TEST(ConversionLimits, LongNamesAndCommentsAreWhole) {
+  const std::string quoted = "\\" + std::string(70000, 'q') + "\\";
+  const std::string name(50000, 'n');
+  const std::string comment = "--" + std::string(100000, 'c');
+  RunResult r = run_conversion(POSTWRIGHT, quoted + " = " + name + ";\n" + comment + "\n" + comment);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, quoted + " =" + name + " ;\n" + comment + "\n" + comment);
+}
+
+// Every open parenthesis holds one parse state until its group is complete: `depth` of them
+// put depth + 7 states on the stack, and the stack holds at most 9999.
+std::string nested(int depth) { return "a = " + std::string(static_cast<size_t>(depth), '(') + "b" + std::string(static_cast<size_t>(depth), ')') + ";\n"; }
+
+TEST(ConversionLimits, NestingUpToTheStackLimit) {
+  constexpr int DEEPEST_ACCEPTED = 9999 - 7;
+  RunResult accepted = run_conversion(POSTWRIGHT, nested(DEEPEST_ACCEPTED));
+  EXPECT_EQ(accepted.status, 0);
+  EXPECT_EQ(accepted.output, "a =b ;\n");
+  RunResult refused = run_conversion(POSTWRIGHT, nested(DEEPEST_ACCEPTED + 1));
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out, COMPLETED);
+  EXPECT_EQ(refused.err, parse_error(1));
+  EXPECT_EQ(refused.output, "a =");
+  // A chain of NOTs holds one state per sign: 9999 - 6 signs fit.
+  RunResult nots = run_conversion(POSTWRIGHT, "a = " + std::string(9999 - 6, '!') + "b;\n");
+  EXPECT_EQ(nots.status, 0);
+  EXPECT_EQ(nots.output, "a =b " + std::string(9999 - 6, '!') + ";\n");
+  EXPECT_EQ(run_conversion(POSTWRIGHT, "a = " + std::string(9999 - 5, '!') + "b;\n").status, 1);
+}
+
+// Runs postwright with `args` where "IN" stands for an input file holding `input` and "DIR"
+// for the scratch directory; `output` receives DIR/out when it exists.
+RunResult run_in_scratch(std::vector<std::string> args, const std::string &input, std::string *output = nullptr) {
+  std::string dir = make_scratch_dir();
+  write_file(dir + "/in", input);
+  for (std::string &a : args) {
+    if (a == "IN") a = dir + "/in";
+    if (a.rfind("DIR", 0) == 0) a = dir + a.substr(3);
+  }
+  RunResult r = run_command(POSTWRIGHT, args);
+  if (output != nullptr) *output = file_exists(dir + "/out") ? read_file(dir + "/out") : "<none>";
+  remove_scratch_dir(dir);
+  return r;
+}
+
+struct CommandCase {
+  const char *name;
+  std::vector<std::string> args;
+  int status;
+  std::string out;
+  std::string err;
+  std::string output;  // DIR/out afterwards, "<none>" when it was not created
+};
+
+const char USAGE[] =
+    "Usage: postwright INFIX_INPUT POSTFIX_OUTPUT\n"
+    "Converts Boolean assignment statements from infix to postfix notation.\n";
+
+TEST(CommandLine, ArgumentsAndFiles) {
+  const std::vector<CommandCase> cases = {
+      {"no arguments", {}, 1, "", USAGE, "<none>"},
+      {"one file name", {"IN"}, 1, "", USAGE, "<none>"},
+      {"help", {"--help"}, 0, USAGE, "", "<none>"},
+      {"version", {"--version"}, 0, "postwright (postwright) 1.0.0\n", "", "<none>"},
+      {"unknown option alone", {"--verbose"}, 1, "", USAGE, "<none>"},
+      {"extra arguments ignored", {"IN", "DIR/out", "extra"}, 0, COMPLETED, "", "a =b ;\n"},
+      {"missing input", {"DIR/missing", "DIR/out"}, 1, "<start>\n", "Cannot open input file.\nExiting\n", "<none>"},
+      {"output directory missing", {"IN", "DIR/no/out"}, 1, "<start>\n", "Cannot create output file.\nExiting\n", "<none>"},
+      {"disk full", {"IN", "/dev/full"}, 1, "<start>\n", "Cannot write output file.\nExiting\n", "<none>"},
+      {"same path twice", {"IN", "IN"}, 1, "<start>\n", "Input and output are the same file.\nExiting\n", "<none>"},
+      {"same file by another path", {"IN", "DIR/./in"}, 1, "<start>\n", "Input and output are the same file.\nExiting\n", "<none>"},
+  };
+  for (const CommandCase &c : cases) {
+    std::string output;
+    RunResult r = run_in_scratch(c.args, "a = b;\n", &output);
+    EXPECT_EQ(r.status, c.status) << c.name;
+    EXPECT_EQ(r.out, c.out) << c.name;
+    EXPECT_EQ(r.err, c.err) << c.name;
+    EXPECT_EQ(output, c.output) << c.name;
+  }
+}
+
+// The input is left untouched when the output names the same file through a link.
+TEST(CommandLine, SameFileThroughALinkIsRefused) {
+  std::string dir = make_scratch_dir();
+  write_file(dir + "/in", "a = b;\n");
+  ASSERT_EQ(link((dir + "/in").c_str(), (dir + "/hard").c_str()), 0);
+  ASSERT_EQ(symlink((dir + "/in").c_str(), (dir + "/soft").c_str()), 0);
+  for (const char *other : {"/hard", "/soft"}) {
+    RunResult r = run_command(POSTWRIGHT, {dir + "/in", dir + other});
+    EXPECT_EQ(r.status, 1) << other;
+    EXPECT_EQ(r.err, "Input and output are the same file.\nExiting\n") << other;
+    EXPECT_EQ(read_file(dir + "/in"), "a = b;\n") << other;
+  }
+  remove_scratch_dir(dir);
+}
+
+// A write failure after the output buffer filled up during the run is caught as well.
+TEST(CommandLine, LargeOutputToFullDisk) {
+  std::string input;
+  while (input.size() < 200000) input += "abc = d & e | f;\n";
+  RunResult r = run_in_scratch({"IN", "/dev/full"}, input);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "<start>\n");
+  EXPECT_EQ(r.err, "Cannot write output file.\nExiting\n");
+}
+
+TEST(Example, FeaturesFileConvertsAsWorkedOutByHand) {
+  RunResult r = run_conversion(POSTWRIGHT, read_file(EXAMPLES_DIR "/features.infix"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, COMPLETED);
+  EXPECT_EQ(r.output, read_file(EXAMPLES_DIR "/features.infix.expected"));
+}
+
+}  // namespace
