@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "regex.h"
+#include "regex_nfa.h"
 
 constexpr int END_OF_BUFFER_CLASS = 0;  // the class a NUL byte has in the emitted class table
 constexpr int NUL_BYTE = 0;             // the byte that doubles as the end-of-buffer symbol

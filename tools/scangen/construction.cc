@@ -3,7 +3,7 @@
 #include "construction.h"
 
 #include "byte_classes.h"
-#include "regex.h"
+#include "regex_nfa.h"
 #include "row_packing.h"
 #include "rule_file.h"
 #include "subset.h"

@@ -16,7 +16,7 @@
 
 #include "byte_classes.h"
 #include "diagnostics.h"
-#include "regex.h"
+#include "regex_nfa.h"
 #include "rule_file.h"
 
 Dfa dfa;

@@ -1,8 +1,8 @@
 // The patterns of all rules as one nondeterministic automaton (NFA) over bytes: the byte
 // sets the patterns consume, the states, and each rule's entry state. Entry point:
 // compile_rules(), which compiles `rule_set` and the appended default rule into `nfa`.
-#ifndef SCANGEN_REGEX_H
-#define SCANGEN_REGEX_H
+#ifndef SCANGEN_REGEX_NFA_H
+#define SCANGEN_REGEX_NFA_H
 
 #include <array>
 #include <cstdint>

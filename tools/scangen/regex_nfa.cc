@@ -8,7 +8,7 @@
 // groups, so deep nesting costs heap, never call stack. One pass over the postfix form then
 // builds fragments whose unfinished exits form patch lists threaded through the unfilled
 // `out` fields, which makes every join O(1).
-#include "regex.h"
+#include "regex_nfa.h"
 
 #include <map>
 #include <string>

@@ -1,0 +1,239 @@
+// The tables of both real rule sets and of small ones: compressed lookups against the
+// uncompressed automaton, the class partitions, the distinguished states, accept numbers,
+// verification catching broken tables, and the emitted source matching the tables.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "byte_classes.h"
+#include "diagnostics.h"
+#include "emit.h"
+#include "scangen_test_support.h"
+#include "subset.h"
+#include "verify.h"
+
+namespace {
+
+const char *const REAL_RULE_FILES[] = {INFIX_RULES_PATH, POSTFIX_RULES_PATH};
+
+size_t at(int i) { return static_cast<size_t>(i); }
+
+// The state the automaton reaches from condition `condition`'s start on `text`.
+int state_after(int condition, const std::string &text) {
+  int state = 2 * condition + 1;
+  for (unsigned char c : text) state = engine_transition(state, byte_classes.class_of[c]);
+  return state;
+}
+
+TEST(RealRuleSets, EveryPackedLookupEqualsTheAutomaton) {
+  for (const char *path : REAL_RULE_FILES) {
+    ASSERT_EQ(construct_tables(path), 0) << diagnostic;
+    EXPECT_EQ(verify_tables(), 0) << path << ": " << diagnostic;
+    for (int s = 1; s <= packed.jam_state; s++)
+      for (int k = 0; k <= packed.class_count; k++) ASSERT_EQ(engine_transition(s, k), dfa_target(s, k)) << path << " state " << s << " class " << k;
+  }
+}
+
+TEST(RealRuleSets, DistinguishedStatesAndShapes) {
+  for (const char *path : REAL_RULE_FILES) {
+    ASSERT_EQ(construct_tables(path), 0) << diagnostic;
+    EXPECT_EQ(packed.condition_count, 3) << path;
+    EXPECT_EQ(packed.end_of_buffer_state, 7) << path;
+    EXPECT_EQ(packed.accept.size(), at(packed.jam_state) + 1) << path;
+    EXPECT_EQ(packed.accept[at(packed.end_of_buffer_state)], packed.rule_count + 1) << path;
+    EXPECT_EQ(packed.entry_count, packed.jam_base + packed.class_count + 1) << path;
+    EXPECT_EQ(packed.nul_class, 1) << path;
+    EXPECT_EQ(packed.classes[0], 0) << path;
+    for (int s = 1; s <= 6; s++) EXPECT_EQ(packed.accept[at(s)], 0) << path << " start state " << s;
+    // Both the end of the text and the jam end a match within two steps.
+    EXPECT_EQ(engine_transition(1, 0), packed.end_of_buffer_state);
+    EXPECT_EQ(engine_transition(packed.end_of_buffer_state, 0), packed.jam_state);
+    EXPECT_EQ(packed.base[at(packed.jam_state)], packed.jam_base);
+  }
+  ASSERT_EQ(construct_tables(INFIX_RULES_PATH), 0);
+  EXPECT_EQ(packed.rule_count, 23);
+  ASSERT_EQ(construct_tables(POSTFIX_RULES_PATH), 0);
+  EXPECT_EQ(packed.rule_count, 25);
+}
+
+TEST(RealRuleSets, InfixClassesAreTheDocumentedPartition) {
+  ASSERT_EQ(construct_tables(INFIX_RULES_PATH), 0) << diagnostic;
+  const std::vector<std::pair<int, std::string>> listed = {
+      {2, "\t "}, {3, "\n"}, {4, "!"},  {5, "&"},  {6, "("},  {7, ")"},  {8, ","},  {9, "-"},
+      {10, "023456789"}, {11, "1"}, {12, ";"}, {13, "="}, {15, "\\"}, {16, "t"}, {17, "{"}, {18, "|"}, {19, "}"},
+      {14, "ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrsuvwxyz"},
+  };
+  int expected[256];
+  for (int &c : expected) c = 1;  // every byte not listed, NUL and 0x80..0xFF included
+  for (const auto &[cls, bytes] : listed)
+    for (unsigned char b : bytes) expected[b] = cls;
+  EXPECT_EQ(byte_classes.class_count, 19);
+  for (int b = 0; b < 256; b++) EXPECT_EQ(byte_classes.class_of[b], expected[b]) << "byte " << b;
+  for (int b = 1; b < 256; b++) EXPECT_EQ(packed.classes[at(b)], expected[b]) << "byte " << b;
+}
+
+TEST(RealRuleSets, PostfixHasTwentyFiveClasses) {
+  ASSERT_EQ(construct_tables(POSTFIX_RULES_PATH), 0) << diagnostic;
+  EXPECT_EQ(byte_classes.class_count, 25);
+  const auto cls = [](char c) { return byte_classes.class_of[static_cast<unsigned char>(c)]; };
+  EXPECT_NE(cls(' '), cls('\t'));  // "[ ]=" tells them apart
+  EXPECT_NE(cls('E'), cls('A'));   // "<<EOF>>" separates E, O and F from the letters
+  EXPECT_NE(cls('O'), cls('F'));
+  EXPECT_NE(cls('('), cls(')'));
+  EXPECT_NE(cls('<'), cls('>'));
+  EXPECT_EQ(cls('\r'), 1);
+  EXPECT_EQ(cls('\0'), 1);
+}
+
+struct AcceptCase {
+  const char *rules;  // rule lines after "condition A\ncondition B\n"
+  int condition;
+  std::string text;
+  int accept;  // action number of the state reached
+};
+
+TEST(Accept, TheFirstListedRuleOfTheLongestMatchWins) {
+  const std::vector<AcceptCase> cases = {
+      {"rule kw A if\nrule id A [a-z]+\n", 0, "if", 1},
+      {"rule kw A if\nrule id A [a-z]+\n", 0, "iff", 2},
+      {"rule kw A if\nrule id A [a-z]+\n", 0, "i", 2},
+      {"rule id A [a-z]+\nrule kw A if\n", 0, "if", 1},
+      {"rule x A,B ab|a\nrule y B a\n", 1, "a", 1},
+      {"rule y B a\nrule x A,B ab|a\n", 1, "a", 1},
+      {"rule y B a\nrule x A,B ab|a\n", 0, "a", 2},
+      {"rule y B a\n", 0, "a", 2},     // only the default rule is active in A
+      {"rule y B a\n", 1, "\n", 2},    // the default rule takes any byte
+      {"rule y B a\n", 1, "aa", 0},    // the jam accepts nothing
+  };
+  for (const AcceptCase &c : cases) {
+    ASSERT_EQ(build_from_text(std::string("condition A\ncondition B\n") + c.rules), 0) << diagnostic;
+    EXPECT_EQ(packed.accept[at(state_after(c.condition, c.text))], c.accept) << c.rules << " on " << c.text;
+  }
+}
+
+TEST(Accept, InfixRulesTakeTheirDocumentedPriorities) {
+  ASSERT_EQ(construct_tables(INFIX_RULES_PATH), 0) << diagnostic;
+  const std::vector<AcceptCase> cases = {
+      {"", 0, "t-1", 15}, {"", 0, "t", 9},    {"", 0, "-", 15},     {"", 0, "--", 20},  {"", 0, ",", 22},
+      {"", 0, "f(", 0},   {"", 0, "f(x)", 10}, {"", 0, "\\", 1},    {"", 0, "\n", 19},  {"", 0, "\x80", 22},
+      {"", 2, "\\", 2},   {"", 2, "\\\\", 4}, {"", 2, "\\(1,-)", 3}, {"", 2, "\n", 23}, {"", 1, "x\n", 21},
+      {"", 1, "x", 23},
+  };
+  for (const AcceptCase &c : cases) EXPECT_EQ(packed.accept[at(state_after(c.condition, c.text))], c.accept) << c.text;
+}
+
+struct Mutation {
+  const char *name;
+  std::function<void()> apply;  // breaks the freshly built infix tables in one place
+};
+
+// A live state whose row leaves some class to its default chain.
+int state_using_its_default() {
+  for (int s = 1; s < packed.jam_state; s++)
+    for (int k = 0; k <= packed.class_count; k++)
+      if (packed.base[at(s)] != packed.jam_base && packed.check[at(packed.base[at(s)] + k)] != s) return s;
+  return 0;
+}
+
+TEST(Verify, CatchesBrokenTables) {
+  const auto stored_entry = [] { return at(packed.base[1] + byte_classes.class_of['a']); };
+  const std::vector<Mutation> mutations = {
+      {"wrong target", [&] { packed.next[stored_entry()] = static_cast<int16_t>(packed.end_of_buffer_state); }},
+      {"entry lost", [&] { packed.check[stored_entry()] = 0; }},
+      {"J's row cut", [] { packed.check[at(packed.entry_count - 1)] = 0; }},
+      {"live state at the jam base", [] { packed.base[1] = static_cast<int16_t>(packed.jam_base); }},
+      {"E without a row", [] { packed.base[at(packed.end_of_buffer_state)] = static_cast<int16_t>(packed.jam_base); }},
+      {"base past the tables", [] { packed.base[1] = static_cast<int16_t>(packed.jam_base + 1); }},
+      {"default chain loops", [] { packed.def[at(state_using_its_default())] = static_cast<int16_t>(state_using_its_default()); }},
+      {"default out of range", [] { packed.def[1] = static_cast<int16_t>(packed.row_count); }},
+      {"J accepts", [] { packed.accept[at(packed.jam_state)] = 1; }},
+      {"E accepts a rule", [] { packed.accept[at(packed.end_of_buffer_state)] = 1; }},
+      {"later rule accepted", [] { packed.accept[at(state_after(0, "t"))] = 22; }},
+      {"start state accepts", [] { packed.accept[2] = 1; }},
+      {"NUL is not the end-of-buffer symbol", [] { packed.classes[0] = 1; }},
+      {"class out of range", [] { packed.classes['a'] = packed.class_count + 1; }},
+      {"meta out of range", [] { packed.meta[1] = -1; }},
+      {"NUL class wrong", [] { packed.nul_class = 2; }},
+      {"table size wrong", [] { packed.next.pop_back(); }},
+  };
+  for (const Mutation &m : mutations) {
+    ASSERT_EQ(construct_tables(INFIX_RULES_PATH), 0) << diagnostic;
+    ASSERT_EQ(verify_tables(), 0) << diagnostic;
+    m.apply();
+    EXPECT_EQ(verify_tables(), -1) << m.name;
+    EXPECT_EQ(diagnostic.rfind("scangen: table check failed: ", 0), 0u) << m.name << ": " << diagnostic;
+  }
+}
+
+// The numbers of array `name` as the generated source spells them.
+std::vector<int> emitted_array(const std::string &source, const std::string &name) {
+  std::vector<int> values;
+  size_t pos = source.find("] = {\n", source.find(" " + name + "["));
+  size_t end = source.find("};", pos);
+  for (pos += 6; pos < end;) {
+    char *after = nullptr;
+    long v = strtol(source.c_str() + pos, &after, 10);
+    if (after == source.c_str() + pos) break;
+    values.push_back(static_cast<int>(v));
+    pos = static_cast<size_t>(after - source.c_str()) + 1;  // past the comma
+  }
+  return values;
+}
+
+template <typename T>
+std::vector<int> widened(const std::vector<T> &values) {
+  return std::vector<int>(values.begin(), values.end());
+}
+
+TEST(Emit, SourceSpellsTheTablesWithoutPaths) {
+  ASSERT_EQ(construct_tables(POSTFIX_RULES_PATH), 0) << diagnostic;
+  std::string source = table_source_text("/some/absolute/dir/postfix.rules");
+  EXPECT_EQ(source.rfind("// generated by tools/scangen from postfix.rules; do not edit\n#include \"scanner.h\"\n", 0), 0u);
+  EXPECT_EQ(source.find("/some"), std::string::npos);
+  EXPECT_EQ(source, table_source_text("postfix.rules"));
+  EXPECT_EQ(emitted_array(source, "yy_accept"), widened(packed.accept));
+  EXPECT_EQ(emitted_array(source, "yy_classes"), widened(packed.classes));
+  EXPECT_EQ(emitted_array(source, "yy_meta"), widened(packed.meta));
+  EXPECT_EQ(emitted_array(source, "yy_base"), widened(packed.base));
+  EXPECT_EQ(emitted_array(source, "yy_def"), widened(packed.def));
+  EXPECT_EQ(emitted_array(source, "yy_next"), widened(packed.next));
+  EXPECT_EQ(emitted_array(source, "yy_check"), widened(packed.check));
+  // 256 classes at 16 a line.
+  size_t classes = source.find("yy_classes[256] = {\n");
+  std::string body = source.substr(classes, source.find("};", classes) - classes);
+  EXPECT_EQ(std::count(body.begin(), body.end(), '\n'), 17);
+  EXPECT_NE(source.find("    .jam_base = " + std::to_string(packed.jam_base) + ",\n"), std::string::npos);
+  EXPECT_NE(source.find("    .nul_class = 1,\n};\n"), std::string::npos);
+}
+
+TEST(Emit, HeaderNamesConditionsAndActions) {
+  ASSERT_EQ(build_from_text("condition NORMAL\ncondition Quoted\nrule open NORMAL \\\\\nrule Close_Args Quoted x\n"), 0) << diagnostic;
+  EXPECT_EQ(table_header_text("dir/small.rules", "build/small-tables.h"),
+            "// generated by tools/scangen from small.rules; do not edit\n"
+            "#ifndef SCANGEN_SMALL_TABLES_H\n"
+            "#define SCANGEN_SMALL_TABLES_H\n"
+            "\n"
+            "#include \"scanner.h\"\n"
+            "\n"
+            "enum StartCondition {\n"
+            "    NORMAL = 0,\n"
+            "    Quoted = 1,\n"
+            "};\n"
+            "\n"
+            "enum ScanAction {\n"
+            "    RULE_OPEN = 1,\n"
+            "    RULE_CLOSE_ARGS = 2,\n"
+            "    RULE_DEFAULT = 3,\n"
+            "    ACTION_END_OF_BUFFER = 4,\n"
+            "    ACTION_EOF_NORMAL = 5,\n"
+            "    ACTION_EOF_Quoted = 6,\n"
+            "};\n"
+            "\n"
+            "#endif\n");
+}
+
+}  // namespace
