@@ -24,7 +24,10 @@ static void append_formatted(const char *format, va_list args) {
 
 int report_at(const char *file, int line, const char *format, ...) {
   diagnostic = file;
-  if (line > 0) diagnostic += ":" + std::to_string(line);
+  if (line > 0) {
+    diagnostic += ':';  // appended piecewise: g++ 12 -O3 misreads "x" + to_string() (-Wrestrict)
+    diagnostic += std::to_string(line);
+  }
   diagnostic += ": ";
   va_list args;
   va_start(args, format);
