@@ -48,9 +48,9 @@ static std::string array_text(const char *type, const char *name, const std::vec
   std::string text = "static const " + std::string(type) + " " + name + "[" + std::to_string(values.size()) + "] = {\n";
   for (size_t i = 0; i < values.size(); i++) {
     if (i % VALUES_PER_LINE == 0) text += INDENT;
-    char item[32];
-    snprintf(item, sizeof item, "%*d,", width, static_cast<int>(values[i]));
-    text += item;
+    std::string number = std::to_string(static_cast<int>(values[i]));
+    text.append(static_cast<size_t>(width) - number.size(), ' ');
+    text += number + ",";
     text += (i % VALUES_PER_LINE == VALUES_PER_LINE - 1 || i + 1 == values.size()) ? "\n" : " ";
   }
   return text + "};\n\n";
