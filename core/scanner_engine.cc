@@ -161,7 +161,11 @@ int yy_next_token() {
   const ScannerTables &t = yy_tables;
   const int end_of_buffer_action = t.rule_count + 1;
   const int last_action = t.rule_count + 1 + t.condition_count;
+  const int16_t *const accept = t.accept;
+  const int16_t *const base = t.base;
+  const int jam_base = t.jam_base;
   if (yy_first_call) first_call_setup();
+  [[maybe_unused]] const int16_t *const dense = dense_next;
 
   for (;;) {  // one match per iteration
     *yy_scan_pos = yy_held_char;
@@ -171,25 +175,33 @@ int yy_next_token() {
     int action;
 
   match:
-    do {
-      if (t.accept[state] != 0) {
-        yy_last_accept_state = state;
-        yy_last_accept_pos = p;
-      }
+    // The hot loop works on locals: stores to the engine variables would make the compiler
+    // reload the tables on every byte.
+    {
+      int last_state = yy_last_accept_state;
+      char *last_pos = yy_last_accept_pos;
+      do {
+        if (accept[state] != 0) {
+          last_state = state;
+          last_pos = p;
+        }
 #ifdef SCANNER_COMPRESSED_LOOP  // the benchmark's baseline: walk the compressed rows per byte
-      state = yy_transition(state, t.classes[static_cast<unsigned char>(*p)]);
+        state = yy_transition(state, t.classes[static_cast<unsigned char>(*p)]);
 #else
-      state = dense_next[static_cast<size_t>(state) * 256 + static_cast<unsigned char>(*p)];
+        state = dense[static_cast<size_t>(state) * 256 + static_cast<unsigned char>(*p)];
 #endif
-      ++p;
-    } while (t.base[state] != t.jam_base);
+        ++p;
+      } while (base[state] != jam_base);
+      yy_last_accept_state = last_state;
+      yy_last_accept_pos = last_pos;
+    }
 
   find_action:
-    action = t.accept[state];
+    action = accept[state];
     if (action == 0) {
       p = yy_last_accept_pos;
       state = yy_last_accept_state;
-      action = t.accept[state];
+      action = accept[state];
     }
     yy_token_text = start;
     yy_token_length = static_cast<int>(p - start);
