@@ -168,27 +168,6 @@ std::string expected_postfix(const Program &p) {
   return out;
 }
 
-// The infix form that reading the postfix back gives: negations cancel in pairs, every group
-// below the root is parenthesised, and the root's group only when it is negated.
-std::string parenthesised(const Program &p, int node, bool root) {
-  bool negated = false;
-  while (p.nodes[static_cast<size_t>(node)].kind == NOT) {
-    negated = !negated;
-    node = p.nodes[static_cast<size_t>(node)].left;
-  }
-  const Node &n = p.nodes[static_cast<size_t>(node)];
-  std::string sign = negated ? "!" : "";
-  if (n.kind == LEAF) return sign + n.text;
-  std::string group = parenthesised(p, n.left, false) + (n.kind == AND ? "&" : "|") + parenthesised(p, n.right, false);
-  return root && !negated ? group : sign + "(" + group + ")";
-}
-
-std::string expected_infix(const Program &p) {
-  std::string out;
-  for (const Statement &s : p.statements) out += s.line.empty() ? s.target + " =" + parenthesised(p, s.root, true) + ";\n" : s.line;
-  return out;
-}
-
 using Values = std::map<std::string, bool>;  // operand text -> its value in one assignment
 
 bool evaluate(const Program &p, int node, const Values &values) {
@@ -323,6 +302,27 @@ TEST(Corpus, PostfixComputesWhatTheInfixComputes) {
 }
 
 #ifdef INWRIGHT_EXE
+// The infix form that reading the postfix back gives: negations cancel in pairs, every group
+// below the root is parenthesised, and the root's group only when it is negated.
+std::string parenthesised(const Program &p, int node, bool root) {
+  bool negated = false;
+  while (p.nodes[static_cast<size_t>(node)].kind == NOT) {
+    negated = !negated;
+    node = p.nodes[static_cast<size_t>(node)].left;
+  }
+  const Node &n = p.nodes[static_cast<size_t>(node)];
+  std::string sign = negated ? "!" : "";
+  if (n.kind == LEAF) return sign + n.text;
+  std::string group = parenthesised(p, n.left, false) + (n.kind == AND ? "&" : "|") + parenthesised(p, n.right, false);
+  return root && !negated ? group : sign + "(" + group + ")";
+}
+
+std::string expected_infix(const Program &p) {
+  std::string out;
+  for (const Statement &s : p.statements) out += s.line.empty() ? s.target + " =" + parenthesised(p, s.root, true) + ";\n" : s.line;
+  return out;
+}
+
 TEST(Corpus, ReadBackGivesTheParenthesisedFormAFixedPoint) {
   for (const CorpusFile &f : corpus()) {
     std::string infix = convert(INWRIGHT_EXE, f.postfix);
