@@ -93,23 +93,7 @@ TEST_F(ExprTreeTest, ParenthesisCountersSitOnTheGroupsEndLeaves) {
   release_tree(outer);
 }
 
-TEST_F(ExprTreeTest, StackKeepsBottomOnlyWhileNotEmpty) {
-  ExprNode *first = create_leaf(), *second = create_leaf();
-  push_node(&node_stack, first);
-  StackCell *bottom = node_stack.bottom;
-  push_node(&node_stack, second);
-  EXPECT_EQ(node_stack.bottom, bottom);
-  EXPECT_EQ(stacked_tree_count(&node_stack, 5), 2);
-  EXPECT_EQ(stacked_tree_count(&node_stack, 1), 1);
-  EXPECT_EQ(pop_node(&node_stack), second);
-  EXPECT_EQ(pop_node(&node_stack), first);
-  EXPECT_EQ(node_stack.bottom, nullptr);
-  EXPECT_EQ(node_stack.top, nullptr);
-  release_tree(first);
-  release_tree(second);
-}
-
-constexpr int DEEP = 1000000;  // operands of the deep trees
+constexpr int DEEP = 300000;  // operands of the deep trees
 
 // Left chains are what the other converter writes for a long run of one operator; the
 // cached end leaves keep each operator constant time however long the chain is.

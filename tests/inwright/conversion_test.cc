@@ -1,0 +1,146 @@
+// inwright end to end: the real program on input files, asserting the whole output file,
+// standard output (banners as <start>/<stop>), standard error and the exit status; then the
+// command-line cases (arguments, unopenable files, the same file twice, a full disk).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "program_runner.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+struct Case {
+  const char *name;
+  std::string input;
+  std::string output;   // bytes of the output file
+  std::string console;  // standard output
+  int status;
+};
+
+void PrintTo(const Case &c, std::ostream *os) { *os << c.name; }
+
+const std::string START = "<start>\n";
+const std::string DONE = START + "<stop>\n";
+
+Case ok(const char *name, const std::string &input, const std::string &output) { return {name, input, output, DONE, 0}; }
+
+// The run stops on a fault: the message ends standard output and no stop banner follows.
+Case fault(const char *name, const std::string &input, const std::string &output, const std::string &message) {
+  return {name, input, output, START + message, 1};
+}
+
+const std::string LONG_TEXT(100000, 'x');  // beyond the 32000-character work area
+const std::string HUGE_TEXT(300000, 'x');  // quadratic if taken byte by byte
+
+const std::vector<Case> &cases() {
+  static const std::vector<Case> table = {
+      ok("empty input", "", ""),
+      ok("worked example", "y = a b & d ! | ;\n", "y =(a&b)|!d;\n"),
+      ok("single operand", "a ;\na ! ! ;\na ! ;\n", "a;\na;\n!a;\n"),
+      ok("negated groups", "a b d | ! & ;\na b | ! d & e | ;\na ! b & d | ;\n", "a&!(b|d);\n(!(a|b)&d)|e;\n(!a&b)|d;\n"),
+      ok("argument lists, t-1, numbers, lone minus", "x(t-1) t-1 & ;\n- 5 | ;\nf() g(a,-1) | -12 & ;\n",
+         "x(t-1)&t-1;\n-|5;\n(f()|g(a,-1))&-12;\n"),
+      ok("t-1 is exactly three characters", "t-2 & ;\nt-12 & ;\ntx ;\n", "t&-2;\nt-1&2;\ntx;\n"),
+      ok("quoted names", "\\a b\\ \\e\\\\f\\ | ;\n\\in 1\\(t-1) ;\n", "\\a b\\|\\e\\\\f\\;\n\\in 1\\(t-1);\n"),
+      ok("targets", "\\q\\ = a ;\ny(t-1) = b ;\n\\r\\(i) = c ;\n", "\\q\\ =a;\ny(t-1) =b;\n\\r\\(i) =c;\n"),
+      ok("braces, blank lines, blanks and tabs", "{\n\n\t a \t ; }\n", "{\n\na;}\n"),
+      ok("comments are copied at once", "-- note\ny = a b\n-- inside\n& ;\n---x\n", "-- note\ny =\n-- inside\na&b;\n---x\n"),
+      ok("end marker stops the scan", "a ;\n<<EOF>>\nb ;\n", "a;\n"),
+      ok("last line without newline", "a b | ;", "a|b;"),
+      {"newline inside a quoted name is echoed", "\\a\nb\\ ;\n", "\\ab\\;\n", START + "\n<stop>\n", 0},
+      fault("illegal equals sign", "y=a;", "", "ERROR -illegal character ="),
+      fault("equals after two blanks", "x ;\ny  = a ;", "x;\n", "ERROR -illegal character ="),
+      fault("carriage return", "a ;\r\n", "a;", "ERROR -illegal character \r"),
+      fault("NUL byte", "a ;\0"s, "a;", "ERROR -illegal character "),
+      fault("incomplete end marker", "<<EOF>\n", "", "ERROR -illegal character <"),
+      // Faults mended over the original behaviour.
+      fault("operator without two operands", "a ;\n\na &\n", "a;\n\n", "ERROR -missing operand in line 3\n"),
+      fault("negation of nothing", "!", "", "ERROR -missing operand in line 1\n"),
+      fault("statement end on an empty stack", "y = ;", "y =", "ERROR -missing operand in line 1\n"),
+      fault("comment lines count, quoted newlines do not", "-- c\n\\x\ny\\ & ;", "-- c\n",
+            "\nERROR -missing operand in line 2\n"),
+      fault("missing operator", "y = a b ;\nz = c ;\n", "y =", "ERROR -missing operator in line 1\n"),
+      fault("missing semicolon at end of input", "y = a b &\n", "y =\n", "ERROR -missing semicolon in line 2\n"),
+      fault("missing semicolon at end marker", "a <<EOF>>", "", "ERROR -missing semicolon in line 1\n"),
+      fault("unterminated quoted name", "a \\b c", "", "ERROR -unterminated quoted name in line 1\n"),
+      ok("final comment without newline", "a ;\n-- last", "a;\n-- last"),
+      fault("final comment written before the fault", "a -- c", "-- c", "ERROR -missing semicolon in line 1\n"),
+      fault("NUL in a quoted name", "\\a\0b\\ ;"s, "", "ERROR -illegal character "),
+      fault("NUL in a comment line", "a ;\n-- a\0b\n"s, "a;\n", "ERROR -illegal character "),
+      fault("NUL in a final comment", "-- a\0b"s, "", "ERROR -illegal character "),
+      ok("long quoted name", "\\" + LONG_TEXT + "\\ ;\n", "\\" + LONG_TEXT + "\\;\n"),
+      ok("long comment line", "--" + LONG_TEXT + "\n", "--" + LONG_TEXT + "\n"),
+      ok("huge final comment", "--" + HUGE_TEXT, "--" + HUGE_TEXT),
+  };
+  return table;
+}
+
+class Conversion : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Conversion, WritesExactOutput) {
+  const Case &c = GetParam();
+  RunResult r = run_conversion(INWRIGHT_EXE, c.input);
+  EXPECT_EQ(r.status, c.status);
+  EXPECT_EQ(r.out, c.console);
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(r.output_exists);
+  EXPECT_EQ(r.output, c.output);
+}
+
+std::string case_name(const ::testing::TestParamInfo<Case> &info) {
+  std::string name;
+  for (const char *p = info.param.name; *p != 0; p++) name += isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Inwright, Conversion, ::testing::ValuesIn(cases()), case_name);
+
+const std::string USAGE =
+    "Usage: inwright POSTFIX_INPUT INFIX_OUTPUT\n"
+    "Convert Boolean assignment statements from postfix to infix notation.\n";
+
+TEST(CommandLine, OptionsAndUsage) {
+  struct Expect {
+    std::vector<std::string> args;
+    std::string out, err;
+    int status;
+  };
+  const std::vector<Expect> table = {
+      {{}, "", USAGE, 1},
+      {{"only-one"}, "", USAGE, 1},
+      {{"--help"}, USAGE, "", 0},
+      {{"--version"}, "inwright (postwright) 1.0.0\n", "", 0},
+      {{"/nonexistent/in", "/nonexistent/out"}, START, "Error opening input file.\nExiting\n", 1},
+      {{"/dev/null", "/dev/null"}, DONE, "", 0},  // a device is not emptied by opening it
+  };
+  for (const Expect &e : table) {
+    RunResult r = run_command(INWRIGHT_EXE, e.args);
+    EXPECT_EQ(r.out, e.out) << testing::PrintToString(e.args);
+    EXPECT_EQ(r.err, e.err) << testing::PrintToString(e.args);
+    EXPECT_EQ(r.status, e.status) << testing::PrintToString(e.args);
+  }
+}
+
+// An output that cannot be created, that is the input itself, or that cannot be written.
+TEST(CommandLine, UnusableOutput) {
+  const std::string dir = make_scratch_dir(), input = dir + "/in", text = "y = a b & ;\n";
+  write_file(input, text);
+  const std::vector<std::pair<std::string, std::string>> table = {
+      {dir + "/missing/out", "Error creating output file.\nExiting\n"},
+      {input, "Input and output are the same file.\nExiting\n"},
+      {"/dev/full", "Error writing output file.\nExiting\n"},
+  };
+  for (const auto &[output, message] : table) {
+    RunResult r = run_command(INWRIGHT_EXE, {input, output});
+    EXPECT_EQ(r.status, 1) << output;
+    EXPECT_EQ(r.out, START) << output;
+    EXPECT_EQ(r.err, message) << output;
+  }
+  EXPECT_EQ(read_file(input), text);
+  remove_scratch_dir(dir);
+}
+
+}  // namespace
