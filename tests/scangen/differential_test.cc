@@ -168,70 +168,53 @@ Answer automaton_answer(int condition, const std::string &text) {
   return last;
 }
 
-// Random texts built from pieces of the patterns and from bytes no pattern names.
+// Random texts: runs of samples of random rules' patterns, cut at random (so that the
+// automaton meets unfinished matches), mixed with bytes that no pattern may name.
 struct TextMaker {
+  const std::vector<Node> &trees;
   std::mt19937 random{SEED};
-  std::vector<std::string> pieces;  // the patterns with their escapes resolved
   std::string extra_bytes = std::string("\0\n\t x\x80\xff\r", 9);
 
-  TextMaker() {
-    for (const Rule &rule : rule_set.rules) {
-      std::string piece;
-      for (size_t i = 0; i < rule.pattern.size(); i++) {
-        char c = rule.pattern[i];
-        if (c == '\\' && i + 1 < rule.pattern.size()) {
-          c = rule.pattern[++i];
-          c = c == 'n' ? '\n' : c == 't' ? '\t' : c;
-        }
-        piece += c;
+  size_t below(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random); }
+  void sample(const Node &n, std::string *text) {
+    switch (n.kind) {
+      case Node::BYTES: {
+        size_t pick = below(n.bytes.count());
+        for (size_t b = 0;; b++)
+          if (n.bytes.test(b) && pick-- == 0) return text->push_back(static_cast<char>(b));
       }
-      pieces.push_back(piece);
+      case Node::CONCAT:
+        for (const Node &c : n.children) sample(c, text);
+        return;
+      case Node::ALTERNATE:
+        return sample(n.children[below(n.children.size())], text);
+      default:  // at most three rounds of a repetition, at least one for PLUS
+        for (size_t rounds = below(n.kind == Node::OPTIONAL ? 2 : 4) + (n.kind == Node::PLUS); rounds > 0; rounds--) sample(n.children[0], text);
     }
   }
-  size_t below(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random); }
   std::string make() {
     std::string text;
     size_t target = below(MAX_TEXT + 1);
     while (text.size() < target) {
-      size_t kind = below(4);
-      if (kind == 0 || pieces.empty()) {
-        text += extra_bytes[below(extra_bytes.size())];
-      } else if (kind == 1) {
-        text += static_cast<char>(below(256));
-      } else {
-        const std::string &piece = pieces[below(pieces.size())];
-        size_t from = below(piece.size());
-        text += piece.substr(from, 1 + below(5));
-      }
+      size_t kind = below(5);
+      if (kind == 0) text += extra_bytes[below(extra_bytes.size())];
+      else if (kind == 1) text += static_cast<char>(below(256));
+      else sample(trees[below(trees.size())], &text);
     }
-    return text.substr(0, MAX_TEXT);
+    return text.substr(0, target);
   }
 };
-
-std::string shown(const std::string &text) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (c >= 0x20 && c < 0x7f) {
-      out += static_cast<char>(c);
-    } else {
-      char hex[8];
-      snprintf(hex, sizeof hex, "\\x%02x", c);
-      out += hex;
-    }
-  }
-  return out;
-}
 
 // Compares both answers for every condition over many texts; stops at the first difference.
 void compare_on_random_texts(const char *name) {
   std::vector<Node> trees;
   for (const Rule &rule : rule_set.rules) trees.push_back(Reader{rule.pattern}.alternation());
-  TextMaker maker;
+  TextMaker maker{trees};
   for (int condition = 0; condition < static_cast<int>(rule_set.conditions.size()); condition++)
     for (int i = 0; i < TEXTS_PER_CONDITION; i++) {
       std::string text = maker.make();
       Answer expected = reference_answer(trees, condition, text);
-      ASSERT_EQ(automaton_answer(condition, text), expected) << name << ", condition " << condition << ", text \"" << shown(text) << "\"";
+      ASSERT_EQ(automaton_answer(condition, text), expected) << name << ", condition " << condition << ", text " << ::testing::PrintToString(text);
     }
 }
 

@@ -10,6 +10,8 @@
 // every lookup falls through to J. J's full row goes last, so every base + C is in bounds.
 #include "row_packing.h"
 
+#include <algorithm>
+
 #include "byte_classes.h"
 #include "diagnostics.h"
 #include "rule_file.h"
@@ -19,7 +21,7 @@ PackedTables packed;
 
 static const int NO_OWNER = 0;                // check value of an entry no row owns
 static const int DEFAULT_CANDIDATE_LIMIT = 64;  // earlier rows tried as a default, latest first
-static const int ENTRY_LIMIT = INT16_MAX;     // bases and states are 16-bit entries
+static const int ENTRY_LIMIT = INT16_MAX;       // bases, states and actions are 16-bit entries
 
 static std::vector<int> owner;       // entry -> row that owns it, NO_OWNER if free
 static std::vector<int> target_at;   // entry -> target state
@@ -88,21 +90,26 @@ static size_t place_row(int state, const std::vector<int> &classes) {
   return base;
 }
 
-// Packs every state with a row, in state order; the dead ones wait for the jam base.
+// Packs every state with a row; the dead ones wait for the jam base. Defaults are chosen
+// in state order, so a chain always leads to a lower state or J; the rows are then placed
+// densest first, as first fit leaves the fewest holes that way.
 static void pack_live_rows(std::vector<int> *bases, std::vector<int> *defaults) {
   std::vector<int> packed_rows;
+  std::vector<std::vector<int>> stored(index_of(dfa.jam_state));  // state -> classes it stores
   for (int s = 1; s < dfa.jam_state; s++) {
     bool is_end_of_buffer = s == dfa.end_of_buffer_state;
     if (!is_end_of_buffer && !dfa_is_live(s)) continue;
     int d = is_end_of_buffer ? dfa.jam_state : choose_default(s, packed_rows);
-    std::vector<int> classes = differing_classes(s, d);
+    std::vector<int> &classes = stored[index_of(s)];
+    classes = differing_classes(s, d);
     // E keeps a row of its own, so the match that enters it ends only one byte later.
     if (is_end_of_buffer && (classes.empty() || classes.front() != END_OF_BUFFER_CLASS)) classes.insert(classes.begin(), END_OF_BUFFER_CLASS);
-    (*bases)[index_of(s)] = static_cast<int>(place_row(s, classes));
     (*defaults)[index_of(s)] = d;
     chain_depth[index_of(s)] = chain_depth[index_of(d)] + 1;
     packed_rows.push_back(s);
   }
+  std::stable_sort(packed_rows.begin(), packed_rows.end(), [&](int a, int b) { return stored[index_of(a)].size() > stored[index_of(b)].size(); });
+  for (int s : packed_rows) (*bases)[index_of(s)] = static_cast<int>(place_row(s, stored[index_of(s)]));
 }
 
 static void reset_packing() {
@@ -154,6 +161,8 @@ static void fill_tables(const std::vector<int> &bases, const std::vector<int> &d
 }
 
 int pack_rows() {
+  if (dfa.rule_count + 1 + dfa.condition_count > ENTRY_LIMIT)
+    return report("%s: more actions than 16-bit accept entries hold", rule_set.file_name.c_str());
   reset_packing();
   copy_constants();
   std::vector<int> bases(index_of(dfa.jam_state) + 1, 0), defaults(index_of(dfa.jam_state) + 1, NO_DFA_STATE);
