@@ -68,20 +68,42 @@ static void first_call_setup() {
   yy_load_active();
 }
 
+// What the last rescan of the match in progress found, so that the next rescan of the same
+// match resumes where it stopped. A match longer than one read is rescanned after every
+// refill; starting over each time would make one long token cost quadratic time.
+static int rescan_length = 0;         // leading bytes of the match covered; 0 = nothing cached
+static int rescan_state = 0;          // automaton state after those bytes
+static int rescan_accept_state = 0;   // last accepting state among them
+static int rescan_accept_offset = 0;  // its position, as an offset from the match start
+
 // Runs the automaton again over the unfinished text, yy_token_text up to yy_scan_pos, where a
 // NUL byte is data (class nul_class) rather than the end of the buffer.
 static int yy_rescan() {
   const ScannerTables &t = yy_tables;
   int state = yy_start_state;
-  for (char *p = yy_token_text; p < yy_scan_pos; p++) {
+  char *p = yy_token_text;
+  bool accepted = false;  // whether an accepting state was recorded for this match
+  if (rescan_length > 0 && rescan_length <= yy_scan_pos - yy_token_text) {
+    state = rescan_state;
+    p = yy_token_text + rescan_length;
+    yy_last_accept_state = rescan_accept_state;
+    yy_last_accept_pos = yy_token_text + rescan_accept_offset;
+    accepted = true;
+  }
+  for (; p < yy_scan_pos; p++) {
     unsigned char byte = static_cast<unsigned char>(*p);
     int k = byte != 0 ? t.classes[byte] : t.nul_class;
     if (t.accept[state] != 0) {
       yy_last_accept_state = state;
       yy_last_accept_pos = p;
+      accepted = true;
     }
     state = yy_transition(state, k);
   }
+  rescan_length = accepted ? static_cast<int>(yy_scan_pos - yy_token_text) : 0;
+  rescan_state = state;
+  rescan_accept_state = yy_last_accept_state;
+  rescan_accept_offset = static_cast<int>(yy_last_accept_pos - yy_token_text);
   return state;
 }
 
@@ -128,7 +150,7 @@ static int yy_refill() {
   yy_buffer *b = yy_active_buffer;
   if (yy_scan_pos > b->chars + yy_char_count + 1) yy_fatal("fatal flex scanner internal error--end of buffer missed");
   int keep = static_cast<int>(yy_scan_pos - yy_token_text - 1);
-  memmove(b->chars, yy_token_text, static_cast<size_t>(keep));
+  if (yy_token_text != b->chars) memmove(b->chars, yy_token_text, static_cast<size_t>(keep));
   if (b->status == buffer_eof_pending) {
     yy_char_count = b->char_count = 0;
   } else {
@@ -169,6 +191,7 @@ int yy_next_token() {
 
   for (;;) {  // one match per iteration
     *yy_scan_pos = yy_held_char;
+    rescan_length = 0;
     char *start = yy_scan_pos;
     char *p = start;
     int state = yy_start_state;
@@ -280,4 +303,5 @@ void yy_reset_engine() {
   yy_scan_pos = yy_token_text = yy_last_accept_pos = nullptr;
   yy_held_char = 0;
   yy_char_count = yy_token_length = yy_last_accept_state = 0;
+  rescan_length = 0;
 }

@@ -190,6 +190,26 @@ TEST_F(EngineTest, MatchLongerThanTheBufferGrowsIt) {
   }
 }
 
+// A long match with NUL bytes spread over several reads: each refill and each NUL resumes the
+// match where the previous one stopped, and the token comes out whole.
+TEST_F(EngineTest, LongMatchWithNulBytesAcrossRefills) {
+  std::string body;
+  for (int i = 0; i < 50000; i++) body.push_back(i % 997 == 0 ? '\0' : static_cast<char>('a' + i % 26));
+  for (const std::string &tail : {std::string("@ x"), std::string("")}) {
+    start("@" + body + tail);
+    if (tail.empty()) {
+      // Unclosed: the engine backs up to the default rule's "@" and goes on with the body.
+      EXPECT_EQ(yy_next_token(), RULE_WORD);
+      EXPECT_EQ(matches.front(), (Match{RULE_DEFAULT, "@"}));
+      continue;
+    }
+    EXPECT_EQ(yy_next_token(), RULE_AT_RUN);
+    EXPECT_EQ(std::string(yy_token_text, static_cast<size_t>(yy_token_length)), "@" + body + "@");
+    EXPECT_EQ(yy_next_token(), RULE_WORD);
+    EXPECT_STREQ(yy_token_text, "x");
+  }
+}
+
 TEST_F(EngineTest, BufferIsNewAgainAfterTheEndAndReadsTheStreamAgain) {
   start("ab");
   EXPECT_EQ(yy_next_token(), RULE_WORD);
