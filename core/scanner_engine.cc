@@ -92,13 +92,12 @@ static int yy_rescan() {
   }
   for (; p < yy_scan_pos; p++) {
     unsigned char byte = static_cast<unsigned char>(*p);
-    int k = byte != 0 ? t.classes[byte] : t.nul_class;
     if (t.accept[state] != 0) {
       yy_last_accept_state = state;
       yy_last_accept_pos = p;
       accepted = true;
     }
-    state = yy_transition(state, k);
+    state = byte != 0 ? dense_next[static_cast<size_t>(state) * 256 + byte] : yy_transition(state, t.nul_class);
   }
   rescan_length = accepted ? static_cast<int>(yy_scan_pos - yy_token_text) : 0;
   rescan_state = state;
