@@ -29,8 +29,8 @@ static void reserve_token_text(size_t needed) {
   size_t size = token_text_size > 0 ? static_cast<size_t>(token_text_size) : TOKEN_TEXT_INITIAL_SIZE;
   while (size < needed) size *= 2;
   if (size > INT_MAX) size = INT_MAX;
-  char *grown = static_cast<char *>(realloc(token_text_buffer, size));
-  if (size < needed || grown == nullptr) yy_fatal("out of dynamic memory in yy_rule_action()");
+  char *grown = size < needed ? nullptr : static_cast<char *>(realloc(token_text_buffer, size));
+  if (grown == nullptr) yy_fatal("out of dynamic memory in yy_rule_action()");
   token_text_buffer = grown;
   token_text_size = static_cast<int>(size);
 }
