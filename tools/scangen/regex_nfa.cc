@@ -60,9 +60,13 @@ struct Fragment {
 
 static const char *pattern_error;  // what is wrong with the pattern being read
 
-bool byte_set_has(const ByteSet &set, int byte) { return (set[static_cast<size_t>(byte) / 64] >> (byte % 64)) & 1u; }
+bool byte_set_has(const ByteSet &set, int byte) {
+  return (set[static_cast<size_t>(byte / BYTE_SET_WORD_BITS)] >> (byte % BYTE_SET_WORD_BITS)) & 1u;
+}
 
-static void byte_set_add(ByteSet *set, int byte) { (*set)[static_cast<size_t>(byte) / 64] |= uint64_t{1} << (byte % 64); }
+static void byte_set_add(ByteSet *set, int byte) {
+  (*set)[static_cast<size_t>(byte / BYTE_SET_WORD_BITS)] |= uint64_t{1} << (byte % BYTE_SET_WORD_BITS);
+}
 
 static bool byte_set_empty(const ByteSet &set) {
   for (uint64_t word : set)
