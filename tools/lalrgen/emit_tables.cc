@@ -3,6 +3,8 @@
 // one grammar write the same bytes. Tables are printed 16 numbers a row, right-aligned.
 #include "emit_tables.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -131,6 +133,13 @@ static void write_header() {
   fprintf(out.header, "\n#endif\n");
 }
 
+// Removes a partly written output, but only a regular file: an output named /dev/full
+// must fail without taking the device with it.
+static void remove_output(const char *path) {
+  struct stat info;
+  if (stat(path, &info) == 0 && S_ISREG(info.st_mode)) remove(path);
+}
+
 // Closes both files; on any failure removes them, so that the build does not take a
 // truncated file for an up-to-date one.
 static int finish(const char *source_path, const char *header_path) {
@@ -144,8 +153,8 @@ static int finish(const char *source_path, const char *header_path) {
     if (fclose(file) != 0) failed = true;
   }
   if (!failed) return 0;
-  remove(source_path);
-  remove(header_path);
+  remove_output(source_path);
+  remove_output(header_path);
   if (emit_error.empty()) emit_error = std::string("cannot write ") + source_path + " or " + header_path;
   return -1;
 }

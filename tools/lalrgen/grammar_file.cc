@@ -272,23 +272,29 @@ static void set_rule_precedences() {
   }
 }
 
-// The checks that need the whole file: required symbols, a rule for every nonterminal.
-static int check_complete() {
+// The checks that need every declaration: the symbols the tables cannot do without.
+static int check_symbols() {
+  if (grammar.symbols.empty() || grammar.symbols.back().kind != symbol_nonterminal) {
+    return fail(0, "no nonterminals declared");
+  }
   if (grammar.end_symbol < 0) return fail(0, "no end symbol declared");
   if (grammar.undefined_symbol < 0) return fail(0, "no undefined symbol declared");
   if (reading.error_count > 1) return fail(0, "more than one error symbol declared");
   if (reading.start_count != 1) return fail(0, "exactly one nonterminal must be marked start");
   if (grammar.token_count > MAX_TERMINALS) return fail(0, "more than %d terminals", MAX_TERMINALS);
+  for (const Symbol &s : grammar.symbols) grammar.max_code = s.code > grammar.max_code ? s.code : grammar.max_code;
+  return 0;
+}
+
+// The checks that need every rule: a rule for every nonterminal, few enough actions.
+static int check_rules() {
   if (grammar.rules.size() < 2) return fail(0, "no rules");
   if (grammar.action_names.size() > MAX_ACTIONS) return fail(0, "more than %d action names", MAX_ACTIONS);
   std::vector<int> rules_of(grammar.symbols.size(), 0);
-  for (const Rule &rule : grammar.rules) {
-    if (rule.lhs < static_cast<int>(rules_of.size())) rules_of[rule.lhs]++;
-  }
+  for (size_t r = 1; r < grammar.rules.size(); r++) rules_of[grammar.rules[r].lhs]++;
   for (size_t s = grammar.token_count; s < grammar.symbols.size(); s++) {
     if (rules_of[s] == 0) return fail(0, "nonterminal %s has no rule", grammar.symbols[s].name.c_str());
   }
-  for (const Symbol &s : grammar.symbols) grammar.max_code = s.code > grammar.max_code ? s.code : grammar.max_code;
   return 0;
 }
 
@@ -320,9 +326,7 @@ int read_grammar(const char *file_name, const char *text) {
       return fail(line.number, "unknown declaration '%s'", keyword.c_str());
     }
   }
-  if (grammar.symbols.empty() || grammar.symbols.back().kind != symbol_nonterminal) {
-    return fail(0, "no nonterminals declared");
-  }
+  if (check_symbols() != 0) return -1;
   grammar.accept_symbol = static_cast<int>(grammar.symbols.size());
   // Rule 0 is the augmented start rule; the file's rules follow from 1.
   grammar.rules.push_back(Rule{grammar.accept_symbol, {grammar.start_symbol, grammar.end_symbol}, 0, 0, 0});
@@ -333,5 +337,5 @@ int read_grammar(const char *file_name, const char *text) {
     if (read_precedence(reading.precedence_lines[i], static_cast<int>(i) + 1) != 0) return -1;
   }
   set_rule_precedences();
-  return check_complete();
+  return check_rules();
 }

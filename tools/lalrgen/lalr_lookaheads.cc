@@ -172,8 +172,15 @@ static void includes_and_lookback() {
   }
 }
 
-// Digraph: F(x) = F(x) joined with F(y) for every y reachable from x along `edges`.
-static void digraph(const std::vector<std::vector<int>> &edges, std::vector<uint64_t> &sets) {
+// sets[into] |= sets[from], each set `words` long.
+static void add_words(std::vector<uint64_t> &sets, int into, int from, int words) {
+  for (int w = 0; w < words; w++) sets[static_cast<size_t>(into) * words + w] |= sets[static_cast<size_t>(from) * words + w];
+}
+
+// Tarjan's walk: a node's mark is the stack depth at which it was entered, lowered to the
+// smallest depth it reaches; a node that keeps its own depth is the root of a component,
+// and every member of the component takes the root's finished set.
+void digraph(const std::vector<std::vector<int>> &edges, std::vector<uint64_t> &sets, int words) {
   int count = static_cast<int>(edges.size());
   std::vector<int> mark(count, 0);
   std::vector<int> component;  // Tarjan's stack of nodes whose set is not final yet
@@ -195,7 +202,7 @@ static void digraph(const std::vector<std::vector<int>> &edges, std::vector<uint
           continue;
         }
         mark[x] = std::min(mark[x], mark[y]);
-        add_set(set_of(sets, x), set_of(sets, y));
+        add_words(sets, x, y, words);
         continue;
       }
       if (mark[x] == top.depth) {
@@ -204,14 +211,14 @@ static void digraph(const std::vector<std::vector<int>> &edges, std::vector<uint
           component.pop_back();
           mark[member] = DONE;
           if (member == x) break;
-          std::copy_n(set_of(sets, x), lookaheads.words, set_of(sets, member));
+          std::copy_n(&sets[static_cast<size_t>(x) * words], words, &sets[static_cast<size_t>(member) * words]);
         }
       }
       frames.pop_back();
       if (!frames.empty()) {
         int parent = frames.back().node;
         mark[parent] = std::min(mark[parent], mark[x]);
-        add_set(set_of(sets, parent), set_of(sets, x));
+        add_words(sets, parent, x, words);
       }
     }
   }
@@ -236,8 +243,8 @@ void compute_lalr_lookaheads() {
   number_gotos();
   direct_reads();
   includes_and_lookback();
-  digraph(relations.reads, relations.follow);
-  digraph(relations.includes, relations.follow);
+  digraph(relations.reads, relations.follow, lookaheads.words);
+  digraph(relations.includes, relations.follow, lookaheads.words);
   int reductions = lookaheads.first_reduction.back();
   lookaheads.sets.assign(static_cast<size_t>(reductions) * lookaheads.words, 0);
   for (int red = 0; red < reductions; red++) {

@@ -19,6 +19,10 @@ extern Lookaheads lookaheads;  // built from `grammar` and `automaton`
 
 void compute_lalr_lookaheads();
 
+// The Digraph algorithm: each set (`words` 64-bit words, node x at x * words) becomes the
+// union of its own and those of every node reachable from it along `edges`.
+void digraph(const std::vector<std::vector<int>> &edges, std::vector<uint64_t> &sets, int words);
+
 // Whether `terminal` is in the lookahead set of the `nth` reduction of `state`.
 bool lookahead_contains(int state, int nth, int terminal);
 
