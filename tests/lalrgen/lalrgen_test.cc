@@ -1,0 +1,489 @@
+// Tests of the LALR(1) table generator: the automaton and defaults of the infix grammar, the
+// tables the build generated from it, lookaheads and precedence on small grammars that tell
+// a right construction from a near miss, the verification, the grammar file's errors and
+// the written files.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "conflict_resolution.h"
+#include "default_reductions.h"
+#include "emit_tables.h"
+#include "grammar_file.h"
+#include "infix_parse_tables.h"
+#include "lalr_lookaheads.h"
+#include "lr0_automaton.h"
+#include "parse_tables.h"
+#include "pipeline.h"
+#include "row_packing.h"
+#include "verify_tables.h"
+
+namespace {
+
+std::string read_text(const char *path) {
+  std::string text;
+  FILE *file = fopen(path, "r");
+  if (file == nullptr) return text;
+  char chunk[4096];
+  size_t got = 0;
+  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
+  fclose(file);
+  return text;
+}
+
+int build_infix() {
+  std::string text = read_text(INFIX_GRAMMAR_PATH);
+  return build_parse_tables(INFIX_GRAMMAR_PATH, text.c_str());
+}
+
+int build_text(const std::string &text) { return build_parse_tables("t.grammar", text.c_str()); }
+
+int symbol_named(const std::string &name) {
+  for (size_t s = 0; s < grammar.symbols.size(); s++) {
+    if (grammar.symbols[s].name == name) return static_cast<int>(s);
+  }
+  ADD_FAILURE() << "no symbol " << name;
+  return 0;
+}
+
+// The state reached from the start state along `path` (symbols separated by blanks).
+int state_after(const std::string &path) {
+  int state = 0;
+  size_t at = 0;
+  while (at < path.size()) {
+    size_t end = path.find(' ', at);
+    if (end == std::string::npos) end = path.size();
+    state = successor_of(state, symbol_named(path.substr(at, end - at)));
+    EXPECT_GE(state, 0) << "no way along " << path;
+    if (state < 0) return 0;
+    at = end + 1;
+  }
+  return state;
+}
+
+int action_after(const std::string &path, const std::string &terminal) {
+  return action_of(state_after(path), symbol_named(terminal));
+}
+
+const char ASSIGNMENT[] = "input ident EQ @1 ";  // the path into an assignment's expression
+
+}  // namespace
+
+TEST(InfixGrammar, AutomatonHasTheExpectedStates) {
+  ASSERT_EQ(build_infix(), build_done) << (build_messages.empty() ? "" : build_messages[0]);
+  EXPECT_EQ(automaton.states.size(), 26u);
+  EXPECT_EQ(automaton.final_state, 25);
+  EXPECT_EQ(rule_count(), 15);
+  EXPECT_EQ(grammar.symbols.size(), 21u);
+  EXPECT_EQ(grammar.token_count, 15);
+  EXPECT_EQ(grammar.symbols[grammar.start_symbol].name, "input");
+  EXPECT_EQ(automaton.states[0].kernel, std::vector<int>{automaton.rule_first_item[0]});
+  EXPECT_TRUE(automaton.states[25].kernel.empty());
+  // The end of input is shifted once, and the second look at it names the final state.
+  int after_end = action_after("input", "$");
+  ASSERT_GT(after_end, 0);
+  EXPECT_EQ(action_of(after_end, grammar.end_symbol), automaton.final_state);
+  EXPECT_TRUE(actions.unresolved.empty());
+  EXPECT_EQ(actions.resolved, 6);
+}
+
+TEST(InfixGrammar, PrecedenceDecidesTheOperatorConflicts) {
+  ASSERT_EQ(build_infix(), build_done);
+  struct Case {
+    const char *operands;  // the expression read so far
+    const char *next;      // the operator that follows
+    int action;            // negative: reduce by that rule; 1: shift
+  };
+  const Case cases[] = {
+      {"expr OR expr", "OR", -9},  {"expr OR expr", "AND", 1},  {"expr AND expr", "OR", -10},
+      {"expr AND expr", "AND", -10}, {"NOT expr", "OR", -11},   {"NOT expr", "AND", -11},
+  };
+  for (const Case &c : cases) {
+    int got = action_after(std::string(ASSIGNMENT) + c.operands, c.next);
+    EXPECT_EQ(got > 0 ? 1 : got, c.action) << c.operands << " then " << c.next;
+  }
+}
+
+// When each piece of text is written depends on which states reduce without a lookahead.
+TEST(InfixGrammar, DefaultReductions) {
+  ASSERT_EQ(build_infix(), build_done);
+  struct Case {
+    std::string path;  // symbols shifted or reduced from the start state
+    int rule;          // the state's default reduction
+  };
+  const std::string a = ASSIGNMENT;
+  const Case silent[] = {
+      {"", 1},
+      {"input ID", 15},
+      {"input COMMENT", 3},
+      {"input '{'", 7},
+      {"input '}'", 8},
+      {"input instr", 2},
+      {"input klamra", 6},
+      {"input ident EQ", 4},
+      {a + "ident", 13},
+      {a + "INT_EXPR", 14},
+      {a + "expr SEMICOL", 5},
+      {a + "'(' expr ')'", 12},
+      {a + "NOT expr", 11},
+      {a + "expr AND expr", 10},
+  };
+  std::vector<bool> listed(automaton.states.size(), false);
+  for (const Case &c : silent) {
+    int s = state_after(c.path);
+    listed[s] = true;
+    EXPECT_EQ(defaults.state_default[s], c.rule) << c.path;
+    EXPECT_TRUE(defaults.reads_nothing[s]) << c.path;
+    EXPECT_EQ(packed.state_base[s], NO_ROW_BASE) << c.path;
+  }
+  // After expr OR expr: shift AND, reduce by rule 9 on every other token.
+  int or_state = state_after(a + "expr OR expr");
+  listed[or_state] = true;
+  EXPECT_EQ(defaults.state_default[or_state], 9);
+  EXPECT_FALSE(defaults.reads_nothing[or_state]);
+  EXPECT_EQ(defaults.state_rows[or_state].keys, std::vector<int>{symbol_named("AND")});
+  EXPECT_EQ(defaults.state_rows[or_state].values, std::vector<int>{state_after(a + "expr OR expr AND")});
+  // Every other state has no default: a token it lacks an entry for is a syntax error.
+  for (size_t s = 0; s < automaton.states.size(); s++) {
+    if (!listed[s]) {
+      EXPECT_EQ(defaults.state_default[s], 0) << "state " << s;
+    }
+  }
+  EXPECT_EQ(defaults.default_reductions, 15);
+  EXPECT_EQ(defaults.states_reading_nothing, 14);
+}
+
+static ParseTablesView generated_tables() {
+  ParseTablesView v{};
+  v.token_to_symbol = token_to_symbol;
+  v.rule_lhs = rule_lhs;
+  v.rule_length = rule_length;
+  v.rule_action = rule_action;
+  v.state_base = state_base;
+  v.state_default = state_default;
+  v.goto_base = goto_base;
+  v.goto_default = goto_default;
+  v.packed_action = packed_action;
+  v.packed_check = packed_check;
+  v.max_code = PARSE_MAX_CODE;
+  v.rule_count = PARSE_RULE_COUNT;
+  v.state_count = PARSE_STATE_COUNT;
+  v.nonterminal_count = PARSE_NONTERMINAL_COUNT;
+  v.last_index = PARSE_LAST_INDEX;
+  v.final_state = PARSE_FINAL_STATE;
+  v.first_nonterminal = PARSE_FIRST_NONTERMINAL;
+  v.end_symbol = PARSE_END_SYMBOL;
+  v.undefined_symbol = PARSE_UNDEFINED_SYMBOL;
+  return v;
+}
+
+template <typename T>
+static void expect_same(const T *generated, const std::vector<T> &built, size_t count, const char *name) {
+  ASSERT_EQ(built.size(), count) << name;
+  EXPECT_EQ(std::vector<T>(generated, generated + count), built) << name;
+}
+
+TEST(InfixGrammar, GeneratedTablesAreTheVerifiedConstruction) {
+  ASSERT_EQ(build_infix(), build_done);
+  EXPECT_EQ(verify_parse_tables(view_of_tables()), 0) << verify_failure;
+  EXPECT_EQ(verify_parse_tables(generated_tables()), 0) << verify_failure;
+  expect_same(token_to_symbol, tables.token_to_symbol, PARSE_MAX_CODE + 1, "token_to_symbol");
+  expect_same(state_base, tables.state_base, PARSE_STATE_COUNT, "state_base");
+  expect_same(state_default, tables.state_default, PARSE_STATE_COUNT, "state_default");
+  expect_same(goto_base, tables.goto_base, PARSE_NONTERMINAL_COUNT, "goto_base");
+  expect_same(goto_default, tables.goto_default, PARSE_NONTERMINAL_COUNT, "goto_default");
+  expect_same(packed_action, tables.packed_action, PARSE_LAST_INDEX + 1, "packed_action");
+  expect_same(packed_check, tables.packed_check, PARSE_LAST_INDEX + 1, "packed_check");
+  EXPECT_EQ(ID, 258);
+  EXPECT_EQ(SEMICOL, 265);
+}
+
+// Each corruption is one a faulty packing could make; verification must notice every one.
+TEST(Verify, NoticesCorruptedTables) {
+  struct Case {
+    const char *what;
+    std::function<void()> corrupt;
+    const char *message;  // part of verify_failure
+  };
+  auto slot_of = [](int state, const char *terminal) { return tables.state_base[state] + symbol_named(terminal); };
+  const Case cases[] = {
+      {"a shift into another state", [&] { tables.packed_action[slot_of(state_after("input"), "ID")]++; },
+       "on ID: tables give"},
+      {"a slot that lost its owner", [&] { tables.packed_check[slot_of(state_after("input"), "ID")] = -1; },
+       "on ID: tables give"},
+      {"a default the state never reduces by",
+       [&] { tables.state_default[state_after(std::string(ASSIGNMENT) + "expr OR expr")] = 10; },
+       "which it never reduces"},
+      {"a reading state marked as reading nothing",
+       [&] { tables.state_base[state_after("input")] = NO_ROW_BASE; }, "reads nothing but has an action"},
+      {"a wrong default goto",
+       [&] { tables.goto_default[symbol_named("expr") - grammar.token_count] = 0; }, "goto from state"},
+      {"a wrong token translation", [&] { tables.token_to_symbol['('] = 2; }, "code 40 translates to 2"},
+      {"a wrong rule length", [&] { tables.rule_length[5] = 4; }, "rule 5:"},
+  };
+  for (const Case &c : cases) {
+    ASSERT_EQ(build_infix(), build_done);
+    c.corrupt();
+    EXPECT_EQ(verify_parse_tables(view_of_tables()), -1) << c.what;
+    EXPECT_NE(verify_failure.find(c.message), std::string::npos) << c.what << ": " << verify_failure;
+  }
+}
+
+// S -> L = R | R, L -> * R | id, R -> L: LALR(1), but FOLLOW(R) contains '=', so a
+// construction that used follow sets instead of lookaheads would report a conflict.
+TEST(Lookaheads, LalrGrammarThatIsNotSlr) {
+  const char text[] =
+      "end 0 $ 0\nundefined 1 ?\nliteral 2 '=' 61\nliteral 3 '*' 42\ntoken 4 ID 258\n"
+      "nonterminal 5 S start\nnonterminal 6 L\nnonterminal 7 R\n"
+      "rule 1 S : L '=' R => none\nrule 2 S : R => none\nrule 3 L : '*' R => none\n"
+      "rule 4 L : ID => none\nrule 5 R : L => none\n";
+  ASSERT_EQ(build_text(text), build_done) << build_messages[0];
+  EXPECT_GT(action_after("L", "'='"), 0);
+  EXPECT_EQ(action_after("L", "$"), -5);
+}
+
+// S -> a A d | b B d | a B e | b A e, A -> c, B -> c is LR(1) but not LALR(1): merging the
+// two states after c joins the lookaheads, and the conflict must be reported, not hidden.
+TEST(Lookaheads, MergedStatesConflictIsReported) {
+  const char text[] =
+      "end 0 $ 0\nundefined 1 ?\ntoken 2 a 258\ntoken 3 b 259\ntoken 4 c 260\ntoken 5 d 261\n"
+      "token 6 e 262\nnonterminal 7 S start\nnonterminal 8 A\nnonterminal 9 B\n"
+      "rule 1 S : a A d => none\nrule 2 S : b B d => none\nrule 3 S : a B e => none\n"
+      "rule 4 S : b A e => none\nrule 5 A : c => none\nrule 6 B : c => none\n";
+  ASSERT_EQ(build_text(text), build_bad_grammar);
+  ASSERT_EQ(build_messages.size(), 2u);
+  EXPECT_NE(build_messages[0].find("on d reducing by rule 5 (line 15) or by rule 6 (line 16)"), std::string::npos)
+      << build_messages[0];
+  EXPECT_NE(build_messages[1].find("on e reducing by rule 5 (line 15) or by rule 6 (line 16)"), std::string::npos)
+      << build_messages[1];
+}
+
+// Empty rules: lookaheads that pass through nullable nonterminals (reads) and out of the end
+// of rules whose tail is nullable (includes).
+TEST(Lookaheads, ThroughNullableNonterminals) {
+  const char text[] =
+      "end 0 $ 0\nundefined 1 ?\ntoken 2 a 258\ntoken 3 b 259\ntoken 4 c 260\ntoken 5 x 261\n"
+      "token 6 u 262\ntoken 7 v 263\nnonterminal 8 S start\nnonterminal 9 A\nnonterminal 10 B\nnonterminal 11 T\n"
+      "nonterminal 12 U\nnonterminal 13 V\n"
+      "rule 1 S : A B c => none\nrule 2 S : x T V => none\nrule 3 A : a => none\nrule 4 A : => none\n"
+      "rule 5 B : b => none\nrule 6 B : => none\nrule 7 T : U => none\nrule 8 U : u => none\n"
+      "rule 9 U : => none\nrule 10 V : v => none\nrule 11 V : => none\n";
+  ASSERT_EQ(build_text(text), build_done) << build_messages[0];
+  struct Case {
+    const char *path;
+    const char *terminal;
+    int action;  // 1: a shift
+  };
+  const Case cases[] = {
+      {"", "a", 1},   {"", "b", -4},   {"", "c", -4},   {"", "x", 1},   {"", "$", 0},  {"", "u", 0},
+      {"A", "b", 1},  {"A", "c", -6},  {"A", "$", 0},   {"x", "u", 1},  {"x", "$", -9}, {"x", "v", -9},
+      {"x U", "$", -7}, {"x U", "v", -7}, {"x T", "$", -11},
+  };
+  for (const Case &c : cases) {
+    int got = action_after(c.path, c.terminal);
+    EXPECT_EQ(got > 0 ? 1 : got, c.action) << "after '" << c.path << "' on " << c.terminal;
+  }
+}
+
+// In a cycle of the relation every member ends with the same set, including what the root
+// took in from outside the cycle after the other members were finished.
+TEST(Lookaheads, DigraphGivesACycleOneSet) {
+  struct Case {
+    std::vector<std::vector<int>> edges;
+    std::vector<uint64_t> start;
+    std::vector<uint64_t> closed;
+  };
+  const Case cases[] = {
+      {{{1, 2}, {0}, {}}, {1, 2, 4}, {7, 7, 4}},                  // 0 <-> 1, 0 -> 2
+      {{{1}, {2}, {0, 3}, {}}, {1, 2, 4, 8}, {15, 15, 15, 8}},    // 0 -> 1 -> 2 -> 0, 2 -> 3
+      {{{1}, {1}, {}}, {1, 2, 4}, {3, 2, 4}},                     // a self loop
+      {{{}, {0}, {1}}, {1, 2, 4}, {1, 3, 7}},                     // a chain
+  };
+  for (const Case &c : cases) {
+    std::vector<uint64_t> sets = c.start;
+    digraph(c.edges, sets, 1);
+    EXPECT_EQ(sets, c.closed);
+  }
+}
+
+TEST(Precedence, AssociativityDecidesEqualLevels) {
+  struct Case {
+    const char *declaration;  // precedence line, or empty for none
+    int result;               // BuildResult
+    int action;               // after e + e on '+': 1 shift, -1 reduce, ACTION_ERROR
+  };
+  const Case cases[] = {
+      {"precedence 1 left '+'\n", build_done, -1},
+      {"precedence 1 right '+'\n", build_done, 1},
+      {"precedence 1 nonassoc '+'\n", build_done, ACTION_ERROR},
+      {"precedence 1 prefix '+'\n", build_bad_grammar, 0},
+      {"", build_bad_grammar, 0},
+  };
+  for (const Case &c : cases) {
+    std::string text = std::string("end 0 $ 0\nundefined 1 ?\nliteral 2 '+' 43\ntoken 3 X 258\n") +
+                       "nonterminal 4 e start\nrule 1 e : e '+' e => plus\nrule 2 e : X => leaf\n" + c.declaration;
+    ASSERT_EQ(build_text(text), c.result) << c.declaration;
+    if (c.result != build_done) {
+      ASSERT_EQ(build_messages.size(), 1u);
+      EXPECT_NE(build_messages[0].find("shifting '+' or reducing by rule 1 (line 6): no precedence decides"),
+                std::string::npos)
+          << build_messages[0];
+      continue;
+    }
+    int got = action_after("e '+' e", "'+'");
+    EXPECT_EQ(got > 0 ? 1 : got, c.action) << c.declaration;
+    EXPECT_EQ(verify_parse_tables(view_of_tables()), 0) << verify_failure;
+  }
+}
+
+// An expression language with `operators` binary operators, one level each, alternately
+// left and right associative, half of them also prefix: a table large enough for rows to
+// compete for slots.
+static std::string operator_grammar(int operators) {
+  std::string text = "end 0 $ 0\nundefined 1 ?\ntoken 2 ID 258\nliteral 3 '(' 40\nliteral 4 ')' 41\n"
+                     "literal 5 ';' 59\nliteral 6 '=' 61\n";
+  int first = 7;
+  for (int k = 0; k < operators; k++) {
+    text += "token " + std::to_string(first + k) + " OP" + std::to_string(k) + " " + std::to_string(300 + k) + "\n";
+  }
+  int n = first + operators;
+  text += "nonterminal " + std::to_string(n) + " prog start\nnonterminal " + std::to_string(n + 1) +
+          " stmt\nnonterminal " + std::to_string(n + 2) + " expr\n";
+  std::vector<std::string> rules = {"prog :", "prog : prog stmt", "stmt : expr ';'", "stmt : ID '=' expr ';'",
+                                    "expr : '(' expr ')'", "expr : ID"};
+  for (int k = 0; k < operators; k++) {
+    std::string op = "OP" + std::to_string(k);
+    rules.push_back("expr : expr " + op + " expr");
+    if (k % 2 == 0) rules.push_back("expr : " + op + " expr");
+  }
+  for (size_t r = 0; r < rules.size(); r++) text += "rule " + std::to_string(r + 1) + " " + rules[r] + " => none\n";
+  for (int k = 0; k < operators; k++) {
+    text += "precedence " + std::to_string(k + 1) + (k % 2 == 0 ? " left OP" : " right OP") + std::to_string(k) + "\n";
+  }
+  return text;
+}
+
+TEST(Packing, LargerGrammarsPackAndVerify) {
+  for (int operators : {1, 3, 8, 20, 40}) {
+    EXPECT_EQ(build_text(operator_grammar(operators)), build_done)
+        << operators << " operators: " << (build_messages.empty() ? "" : build_messages[0]);
+  }
+}
+
+#define SYMBOLS "end 0 $ 0\nundefined 1 ?\ntoken 2 X 258\nnonterminal 3 s start\n"
+#define RULE "rule 1 s : X => none\n"
+
+TEST(GrammarFile, ErrorsNameFileAndLine) {
+  struct Case {
+    const char *text;
+    const char *message;
+  };
+  const Case cases[] = {
+      {"bogus 0 $ 0\n", "t.grammar:1: unknown declaration 'bogus'"},
+      {"end 1 $ 0\n", "t.grammar:1: symbol number '1' out of order: expected 0"},
+      {"end 0 $ 0\nend 1 $ 0\n", "t.grammar:2: symbol $ declared twice"},
+      {"end 0 $ 5\n", "t.grammar:1: code 0 belongs to the end symbol and to no other"},
+      {"end 0 $ 0\ntoken 1 X 0\n", "t.grammar:2: code 0 belongs to the end symbol and to no other"},
+      {"end 0 $ 0\ntoken 1 X 1e3\n", "t.grammar:2: token code '1e3' is not a number from 0 to 32767"},
+      {"end 0 $ 0\ntoken 1 X 40000\n", "t.grammar:2: token code '40000' is not a number from 0 to 32767"},
+      {"end 0 $ 0\ntoken 1 X 258\ntoken 2 Y 258\n", "t.grammar:3: code 258 already belongs to X"},
+      {"end 0 $ 0\nliteral 1 '(' 41\n", "t.grammar:2: literal '(' has code 41, not the code of its character"},
+      {"end 0 $ 0\nliteral 1 ( 40\n", "t.grammar:2: literal '(' is not one character in single quotes"},
+      {"end 0 $ 0\ntoken 1 2X 258\n", "t.grammar:2: token name '2X' is not an identifier"},
+      {"end 0 $ 0\ntoken 1 X\n", "t.grammar:2: token takes a number, a name and a code"},
+      {"end 0 $ 0\nnonterminal 1 s begin\n", "t.grammar:2: nonterminal takes a number, a name and optionally 'start'"},
+      {"end 0 $ 0\nnonterminal 1 s\ntoken 2 X 258\n", "t.grammar:3: terminal X declared after the nonterminals"},
+      {"end 0 $ 0\nnonterminal 1 :\n", "t.grammar:2: ':' cannot be a symbol name"},
+      {SYMBOLS "rule 2 s : X => none\n", "t.grammar:5: rule number '2' out of order: expected 1"},
+      {SYMBOLS "rule 1 X : X => none\n", "t.grammar:5: left side X is not a nonterminal"},
+      {SYMBOLS "rule 1 s : Y => none\n", "t.grammar:5: unknown symbol Y"},
+      {SYMBOLS "rule 1 s : X ? => none\n", "t.grammar:5: ? cannot appear in a rule"},
+      {SYMBOLS "rule 1 s : X => 9x\n", "t.grammar:5: action name '9x' is not an identifier"},
+      {SYMBOLS "rule 1 s X => none\n", "t.grammar:5: a rule reads: rule NUMBER LEFT : RIGHT... => ACTION"},
+      {SYMBOLS RULE "precedence 2 left X\n", "t.grammar:6: precedence level '2' out of order: expected 1"},
+      {SYMBOLS RULE "precedence 1 up X\n", "t.grammar:6: associativity 'up' is not left, right, nonassoc or prefix"},
+      {SYMBOLS RULE "precedence 1 left s\n", "t.grammar:6: s is not a token and cannot have a precedence"},
+      {SYMBOLS RULE "precedence 1 left X\nprecedence 2 left X\n", "t.grammar:7: X already has a precedence"},
+      {SYMBOLS RULE "precedence 1 left\n", "t.grammar:6: a precedence level reads: precedence LEVEL ASSOC TOKEN..."},
+      {"end 0 $ 0\ntoken 1 X 258\nnonterminal 2 s start\n" RULE, "t.grammar: no undefined symbol declared"},
+      {"undefined 0 ?\ntoken 1 X 258\nnonterminal 2 s start\n" RULE, "t.grammar: no end symbol declared"},
+      {"end 0 $ 0\nundefined 1 ?\ntoken 2 X 258\nnonterminal 3 s\n" RULE,
+       "t.grammar: exactly one nonterminal must be marked start"},
+      {SYMBOLS "nonterminal 4 t\n" RULE, "t.grammar: nonterminal t has no rule"},
+      {SYMBOLS, "t.grammar: no rules"},
+      {"end 0 $ 0\nundefined 1 ?\n", "t.grammar: no nonterminals declared"},
+  };
+  for (const Case &c : cases) {
+    EXPECT_EQ(build_text(c.text), build_bad_grammar) << c.text;
+    ASSERT_EQ(build_messages.size(), 1u) << c.text;
+    EXPECT_EQ(build_messages[0], c.message);
+  }
+  EXPECT_EQ(build_text("# a comment line\n" SYMBOLS "rule 1 s : X => none  # with a comment\n"), build_done);
+}
+
+namespace {
+
+struct ScratchDir {
+  std::string path;  // a fresh directory, removed with its files at the end of the test
+  ScratchDir() {
+    char name[] = "/tmp/lalrgen_test_XXXXXX";
+    path = mkdtemp(name) != nullptr ? name : "";
+  }
+  ~ScratchDir() {
+    for (const char *file : {"/t.cc", "/t.h", "/u.cc", "/u.h"}) remove((path + file).c_str());
+    rmdir(path.c_str());
+  }
+};
+
+}  // namespace
+
+TEST(Emit, WritesDeterministicFilesWithSixteenNumbersARow) {
+  ASSERT_EQ(build_infix(), build_done);
+  ScratchDir dir;
+  ASSERT_FALSE(dir.path.empty());
+  ASSERT_EQ(emit_tables("/any/where/infix.grammar", (dir.path + "/t.cc").c_str(), (dir.path + "/t.h").c_str()), 0);
+  ASSERT_EQ(emit_tables("/else/where/infix.grammar", (dir.path + "/u.cc").c_str(), (dir.path + "/t.h").c_str()), 0);
+  std::string source = read_text((dir.path + "/t.cc").c_str());
+  EXPECT_EQ(source, read_text((dir.path + "/u.cc").c_str()));
+  std::string header = read_text((dir.path + "/t.h").c_str());
+  const char banner[] = "// generated by tools/lalrgen from infix.grammar; do not edit\n";
+  EXPECT_EQ(source.rfind(banner, 0), 0u);
+  EXPECT_EQ(header.rfind(banner, 0), 0u);
+  EXPECT_NE(source.find("#include \"t.h\"\n"), std::string::npos);
+  EXPECT_NE(header.find("  ID = 258,\n  OR = 259,\n  AND = 260,\n  NOT = 261,\n  EQ = 262,\n  COMMENT = 263,\n"
+                        "  INT_EXPR = 264,\n  SEMICOL = 265,\n"),
+            std::string::npos);
+  EXPECT_NE(header.find("PARSE_FINAL_STATE        =     25;"), std::string::npos);
+  // Inside a table every row holds 16 numbers, the last one at most 16.
+  size_t at = 0;
+  int tables_seen = 0;
+  while ((at = source.find("] = {\n", at)) != std::string::npos) {
+    size_t end = source.find("\n};", at);
+    std::vector<int> per_row;
+    for (size_t line = source.find('\n', at) + 1; line < end; line = source.find('\n', line) + 1) {
+      size_t stop = source.find('\n', line);
+      per_row.push_back(static_cast<int>(std::count(source.begin() + line, source.begin() + stop, ',')));
+    }
+    for (size_t r = 0; r + 1 < per_row.size(); r++) EXPECT_EQ(per_row[r], 16);
+    EXPECT_LE(per_row.back(), 16);
+    tables_seen++;
+    at = end;
+  }
+  EXPECT_EQ(tables_seen, 10);
+}
+
+TEST(Emit, FailureLeavesNoPartialFile) {
+  ASSERT_EQ(build_infix(), build_done);
+  ScratchDir dir;
+  std::string header = dir.path + "/t.h";
+  EXPECT_EQ(emit_tables("infix.grammar", "/nonexistent/dir/t.cc", header.c_str()), -1);
+  EXPECT_EQ(emit_error, "cannot create /nonexistent/dir/t.cc");
+  EXPECT_EQ(fopen(header.c_str(), "r"), nullptr);
+}
