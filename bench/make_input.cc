@@ -41,10 +41,14 @@ static void write_random(bool infix, long megabytes) {
   while (written < target) {
     std::string line;
     int kind = pick(20);
-    if (kind == 0) line = "-- comment line " + std::to_string(written) + "\n";
-    else if (kind == 1) line = pick(2) ? "{\n" : "}\n";
-    else if (infix) line = "y" + std::to_string(pick(100)) + " = " + infix_expr(1 + pick(8)) + ";\n";
-    else line = "y" + std::to_string(pick(100)) + " = " + postfix_expr(1 + pick(8)) + ";\n";
+    if (kind == 0)
+      line = "-- comment line " + std::to_string(written) + "\n";
+    else if (kind == 1)
+      line = pick(2) ? "{\n" : "}\n";
+    else if (infix)
+      line = "y" + std::to_string(pick(100)) + " = " + infix_expr(1 + pick(8)) + ";\n";
+    else
+      line = "y" + std::to_string(pick(100)) + " = " + postfix_expr(1 + pick(8)) + ";\n";
     fwrite(line.data(), 1, line.size(), stdout);
     written += static_cast<long>(line.size());
   }
@@ -69,9 +73,12 @@ static void write_chain(long n, const char *kind) {
 }
 
 int main(int argc, char **argv) {
-  if (argc == 3 && strcmp(argv[1], "infix") == 0) write_random(true, atol(argv[2]));
-  else if (argc == 3 && strcmp(argv[1], "postfix") == 0) write_random(false, atol(argv[2]));
-  else if (argc == 4 && strcmp(argv[1], "chain") == 0) write_chain(atol(argv[2]), argv[3]);
+  if (argc == 3 && strcmp(argv[1], "infix") == 0)
+    write_random(true, atol(argv[2]));
+  else if (argc == 3 && strcmp(argv[1], "postfix") == 0)
+    write_random(false, atol(argv[2]));
+  else if (argc == 4 && strcmp(argv[1], "chain") == 0)
+    write_chain(atol(argv[2]), argv[3]);
   else {
     fputs("usage: make_input infix|postfix MEGABYTES | chain N left|right|not|infix\n", stderr);
     return 1;

@@ -49,7 +49,7 @@ int main(int argc, char **argv) {
     if (s < best_scan) best_scan = s;
   }
   double mb = static_cast<double>(bytes) / 1e6;
-  printf("%-22s %8.1f MB  plain read %8.1f MB/s  scanner %7.1f MB/s  (%.3f of plain read, %ld tokens)\n", argv[1],
-         mb, mb / best_read, mb / best_scan, best_read / best_scan, token_count);
+  printf("%-22s %8.1f MB  plain read %8.1f MB/s  scanner %7.1f MB/s  (%.3f of plain read, %ld tokens)\n", argv[1], mb,
+         mb / best_read, mb / best_scan, best_read / best_scan, token_count);
   return 0;
 }

@@ -10,23 +10,23 @@
 // The seven read-only tables of one rule set plus the constants the engine needs. Each
 // program's generated table source defines exactly one instance, `yy_tables`.
 struct ScannerTables {
-  const int16_t *accept;       // state 0..J -> action number; 0 = accepts nothing
-  const int32_t *classes;      // byte 0..255 -> equivalence class; byte 0 is class 0
-  const int32_t *meta;         // class 0..C -> meta class, used in template rows
-  const int16_t *base;         // state or template -> row start in next/check
-  const int16_t *def;          // state or template -> fallback state or template
-  const int16_t *next;         // base + class -> target state
-  const int16_t *check;        // base + class -> owner of the entry
-  int rule_count;              // R: listed rules plus the appended default rule
-  int condition_count;         // S: start conditions, all exclusive
-  int class_count;             // C: classes are 1..C, class 0 is end-of-buffer
-  int end_of_buffer_state;     // E = 2S + 1
-  int jam_state;               // J: the dead state, one above the last automaton state
-  int jam_base;                // base[J]; reaching a state with this base ends a match
-  int first_template;          // rows at or above this index are templates (= J + 1 if none)
-  int row_count;               // entries of base and def
-  int entry_count;             // entries of next and check
-  int nul_class;               // class of a NUL byte that lies inside the text
+  const int16_t *accept;    // state 0..J -> action number; 0 = accepts nothing
+  const int32_t *classes;   // byte 0..255 -> equivalence class; byte 0 is class 0
+  const int32_t *meta;      // class 0..C -> meta class, used in template rows
+  const int16_t *base;      // state or template -> row start in next/check
+  const int16_t *def;       // state or template -> fallback state or template
+  const int16_t *next;      // base + class -> target state
+  const int16_t *check;     // base + class -> owner of the entry
+  int rule_count;           // R: listed rules plus the appended default rule
+  int condition_count;      // S: start conditions, all exclusive
+  int class_count;          // C: classes are 1..C, class 0 is end-of-buffer
+  int end_of_buffer_state;  // E = 2S + 1
+  int jam_state;            // J: the dead state, one above the last automaton state
+  int jam_base;             // base[J]; reaching a state with this base ends a match
+  int first_template;       // rows at or above this index are templates (= J + 1 if none)
+  int row_count;            // entries of base and def
+  int entry_count;          // entries of next and check
+  int nul_class;            // class of a NUL byte that lies inside the text
 };
 
 extern const ScannerTables yy_tables;  // defined by the program's generated tables
@@ -54,18 +54,18 @@ struct yy_buffer {
 };
 
 // Engine variables: one set per process.
-extern int yy_first_call;               // 1 until the first yy_next_token call
-extern int yy_start_state;              // 2 * start condition + 1
-extern FILE *yy_input_stream;           // stream the engine's buffer reads
-extern FILE *yy_output_stream;          // where the default rule echoes
-extern yy_buffer *yy_active_buffer;     // the buffer being scanned
-extern char *yy_scan_pos;               // where the next match begins
-extern char yy_held_char;               // byte displaced by the NUL ending the token
-extern int yy_char_count;               // characters in the active buffer
-extern char *yy_token_text;             // start of the matched text, NUL-terminated in place
-extern int yy_token_length;             // length of the matched text
-extern int yy_last_accept_state;        // last accepting state of the current match
-extern char *yy_last_accept_pos;        // end of the text that state accepts
+extern int yy_first_call;            // 1 until the first yy_next_token call
+extern int yy_start_state;           // 2 * start condition + 1
+extern FILE *yy_input_stream;        // stream the engine's buffer reads
+extern FILE *yy_output_stream;       // where the default rule echoes
+extern yy_buffer *yy_active_buffer;  // the buffer being scanned
+extern char *yy_scan_pos;            // where the next match begins
+extern char yy_held_char;            // byte displaced by the NUL ending the token
+extern int yy_char_count;            // characters in the active buffer
+extern char *yy_token_text;          // start of the matched text, NUL-terminated in place
+extern int yy_token_length;          // length of the matched text
+extern int yy_last_accept_state;     // last accepting state of the current match
+extern char *yy_last_accept_pos;     // end of the text that state accepts
 
 int yy_next_token();
 inline void yy_begin(int condition) { yy_start_state = 2 * condition + 1; }

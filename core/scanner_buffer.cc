@@ -1,7 +1,8 @@
 // Scanner input buffers: creation, attaching a stream, emptying, and loading the active
 // buffer into the engine's working variables. The refill itself lives with the engine.
-#include <cstdlib>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include "scanner.h"
 

@@ -53,7 +53,8 @@ static void build_dense_table() {
   if (dense_next == nullptr) yy_fatal("out of dynamic memory in yy_next_token()");
   int16_t target[256];
   for (size_t s = 0; s < rows; s++) {
-    for (int k = 0; k <= t.class_count; k++) target[k] = static_cast<int16_t>(s == 0 ? t.jam_state : yy_transition(static_cast<int>(s), k));
+    for (int k = 0; k <= t.class_count; k++)
+      target[k] = static_cast<int16_t>(s == 0 ? t.jam_state : yy_transition(static_cast<int>(s), k));
     for (int b = 0; b < 256; b++) dense_next[s * 256 + b] = target[t.classes[b]];
   }
 }

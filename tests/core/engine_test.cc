@@ -17,10 +17,12 @@ struct Match {
   bool operator==(const Match &o) const { return action == o.action && text == o.text; }
 };
 
-std::vector<Match> matches;      // every action the engine ran, in order
-bool terminal_answer = false;    // what the terminal test reports for any descriptor
+std::vector<Match> matches;    // every action the engine ran, in order
+bool terminal_answer = false;  // what the terminal test reports for any descriptor
 
-std::ostream &operator<<(std::ostream &os, const Match &m) { return os << "{" << m.action << ", \"" << m.text << "\"}"; }
+std::ostream &operator<<(std::ostream &os, const Match &m) {
+  return os << "{" << m.action << ", \"" << m.text << "\"}";
+}
 
 }  // namespace
 
@@ -110,23 +112,26 @@ TEST_F(EngineTest, MatchingDiscipline) {
       {"empty input runs only the end-of-file action", "", {{ACTION_EOF_NORMAL, ""}}, ""},
       {"earlier rule wins a tie", "if", {{RULE_KW_IF, "if"}, {ACTION_EOF_NORMAL, ""}}, ""},
       {"longer match by a later rule wins", "iff", {{RULE_WORD, "iff"}, {ACTION_EOF_NORMAL, ""}}, ""},
-      {"no final newline", "ab 12", {{RULE_WORD, "ab"}, {RULE_BLANK, " "}, {RULE_NUMBER, "12"}, {ACTION_EOF_NORMAL, ""}}, ""},
+      {"no final newline",
+       "ab 12",
+       {{RULE_WORD, "ab"}, {RULE_BLANK, " "}, {RULE_NUMBER, "12"}, {ACTION_EOF_NORMAL, ""}},
+       ""},
       {"back-up to the last accepting position",
        "<--x",
        {{RULE_LESS, "<"}, {RULE_DEFAULT, "-"}, {RULE_DEFAULT, "-"}, {RULE_WORD, "x"}, {ACTION_EOF_NORMAL, ""}},
        "--"},
       {"back-up at the end of the input", "<-", {{RULE_LESS, "<"}, {RULE_DEFAULT, "-"}, {ACTION_EOF_NORMAL, ""}}, "-"},
       {"the whole longer pattern", "<-->", {{RULE_LONG_ARROW, "<-->"}, {ACTION_EOF_NORMAL, ""}}, ""},
-      {"NUL inside a match is an ordinary byte",
-       "@a\0b@"s,
-       {{RULE_AT_RUN, "@a\0b@"s}, {ACTION_EOF_NORMAL, ""}},
-       ""},
+      {"NUL inside a match is an ordinary byte", "@a\0b@"s, {{RULE_AT_RUN, "@a\0b@"s}, {ACTION_EOF_NORMAL, ""}}, ""},
       {"NUL that no rule takes is echoed",
        "ab\0cd"s,
        {{RULE_WORD, "ab"}, {RULE_DEFAULT, "\0"s}, {RULE_WORD, "cd"}, {ACTION_EOF_NORMAL, ""}},
        "\0"s},
       {"NUL first in the input", "\0"s, {{RULE_DEFAULT, "\0"s}, {ACTION_EOF_NORMAL, ""}}, "\0"s},
-      {"NUL breaks an unfinished match", "@a\0"s, {{RULE_DEFAULT, "@"}, {RULE_WORD, "a"}, {RULE_DEFAULT, "\0"s}, {ACTION_EOF_NORMAL, ""}}, "@\0"s},
+      {"NUL breaks an unfinished match",
+       "@a\0"s,
+       {{RULE_DEFAULT, "@"}, {RULE_WORD, "a"}, {RULE_DEFAULT, "\0"s}, {ACTION_EOF_NORMAL, ""}},
+       "@\0"s},
       {"end of input in the comment condition",
        "#ab",
        {{RULE_COMMENT_OPEN, "#"}, {RULE_DEFAULT, "a"}, {RULE_DEFAULT, "b"}, {ACTION_EOF_COMMENT, ""}},

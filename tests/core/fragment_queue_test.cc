@@ -1,9 +1,9 @@
 // The fragment queue: FIFO order, exact text, ownership of the copies, empty queue.
+#include "fragment_queue.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "fragment_queue.h"
 
 class FragmentQueueTest : public ::testing::Test {
  protected:

@@ -7,11 +7,11 @@
 #include <vector>
 
 struct RunResult {
-  int status = -1;          // exit status; 128 + signal number when killed by a signal
-  std::string out;          // standard output, banners replaced (see normalize_banners)
-  std::string err;          // standard error
+  int status = -1;  // exit status; 128 + signal number when killed by a signal
+  std::string out;  // standard output, banners replaced (see normalize_banners)
+  std::string err;  // standard error
   bool output_exists = false;
-  std::string output;       // the output file's bytes, when it exists
+  std::string output;  // the output file's bytes, when it exists
 };
 
 // A fresh empty directory, removed by remove_scratch_dir.
