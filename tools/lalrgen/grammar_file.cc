@@ -36,6 +36,7 @@ struct Line {
 struct ReadState {
   const char *file_name;                 // for messages
   std::map<std::string, int> by_name;    // symbol name -> number
+  std::map<int, int> by_code;            // token code -> terminal
   std::vector<Line> rule_lines;          // rules, read once every symbol is known
   std::vector<Line> precedence_lines;    // precedence levels, likewise
   int start_count;                       // nonterminals marked `start`
@@ -146,8 +147,9 @@ static int read_code(const Line &line, int kind, const std::string &name, int *c
   if (kind == symbol_token && !is_identifier(name)) {
     return fail(line.number, "token name '%s' is not an identifier", name.c_str());
   }
-  for (const Symbol &s : grammar.symbols) {
-    if (s.code == *code) return fail(line.number, "code %d already belongs to %s", *code, s.name.c_str());
+  auto taken = reading.by_code.find(*code);
+  if (taken != reading.by_code.end()) {
+    return fail(line.number, "code %d already belongs to %s", *code, grammar.symbols[taken->second].name.c_str());
   }
   return 0;
 }
@@ -188,6 +190,7 @@ static int read_symbol(const Line &line, int kind) {
   if (kind != symbol_nonterminal) grammar.token_count = number + 1;
   grammar.symbols.push_back(Symbol{name, kind, code, 0, assoc_none});
   reading.by_name[name] = number;
+  if (code >= 0) reading.by_code[code] = number;
   return 0;
 }
 

@@ -37,6 +37,7 @@ struct Relations {
   std::vector<std::vector<int>> reads;       // goto -> gotos whose Read it takes in
   std::vector<std::vector<int>> includes;    // goto -> gotos whose Follow it takes in
   std::vector<std::vector<int>> lookback;    // reduction index -> gotos its LA is made of
+  std::vector<std::vector<int>> rules_of;    // nonterminal index -> rules with it on the left
   std::vector<uint64_t> follow;              // goto * words: DR, then Read, then Follow
 };
 
@@ -153,12 +154,15 @@ static void includes_and_lookback() {
   int count = static_cast<int>(relations.gotos.size());
   relations.includes.assign(count, {});
   relations.lookback.assign(lookaheads.first_reduction.back(), {});
+  relations.rules_of.assign(nonterminal_count(), {});
+  for (int r = 1; r < static_cast<int>(grammar.rules.size()); r++) {
+    relations.rules_of[grammar.rules[r].lhs - grammar.token_count].push_back(r);
+  }
   std::vector<int> path;
   for (int g = 0; g < count; g++) {
     const GotoEdge &edge = relations.gotos[g];
-    for (int r = 1; r < static_cast<int>(grammar.rules.size()); r++) {
+    for (int r : relations.rules_of[edge.symbol - grammar.token_count]) {
       const Rule &rule = grammar.rules[r];
-      if (rule.lhs != edge.symbol) continue;
       path.assign(1, edge.from);
       for (int symbol : rule.rhs) path.push_back(successor_of(path.back(), symbol));
       relations.lookback[reduction_number(path.back(), r)].push_back(g);

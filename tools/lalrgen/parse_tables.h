@@ -31,16 +31,16 @@ struct ParseTablesView {
 };
 
 struct ParseTables {
-  std::vector<int8_t> token_to_symbol;  // as in ParseTablesView
-  std::vector<int16_t> rule_lhs;
-  std::vector<int16_t> rule_length;
-  std::vector<uint8_t> rule_action;
-  std::vector<int16_t> state_base;
-  std::vector<int16_t> state_default;
-  std::vector<int16_t> goto_base;
-  std::vector<int16_t> goto_default;
-  std::vector<int16_t> packed_action;
-  std::vector<int16_t> packed_check;
+  std::vector<int8_t> token_to_symbol;  // the arrays behind a ParseTablesView, same meanings
+  std::vector<int16_t> rule_lhs;        // rule -> left side
+  std::vector<int16_t> rule_length;     // rule -> right-side length
+  std::vector<uint8_t> rule_action;     // rule -> action number
+  std::vector<int16_t> state_base;      // state -> token row displacement
+  std::vector<int16_t> state_default;   // state -> default rule
+  std::vector<int16_t> goto_base;       // nonterminal index -> goto row displacement
+  std::vector<int16_t> goto_default;    // nonterminal index -> default goto target
+  std::vector<int16_t> packed_action;   // slot -> action or goto target
+  std::vector<int16_t> packed_check;    // slot -> owning terminal or state
 };
 
 extern ParseTables tables;  // built from `grammar`, `automaton`, `defaults` and `packed`

@@ -107,10 +107,12 @@ static int verify_default(const ParseTablesView &v, int state) {
 
 static int verify_state(const ParseTablesView &v, int state) {
   if (verify_default(v, state) != 0) return -1;
+  std::vector<int> wanted(grammar.token_count, 0);  // the unpacked row, dense
+  for (const ActionEntry &entry : actions.rows[state]) wanted[entry.symbol] = entry.action;
   for (int t = 0; t < grammar.token_count; t++) {
     bool from_default = false;
     int got = engine_action(v, state, t, &from_default);
-    int want = action_of(state, t);
+    int want = wanted[t];
     bool widened = want == 0 && from_default;  // the default's deliberate cover
     if (got != want && !(want == 0 && got == ACTION_ERROR) && !widened) {
       return disagree("state %d on %s: tables give %d, the automaton %d", state, symbol_name(t), got, want);
