@@ -37,16 +37,35 @@ static void print_number() {
 
 void grammar_action(int rule) {
   switch (static_cast<GrammarAction>(rule_action[rule])) {
-    case action_none: break;
-    case action_print_fragment: print_fragment(); break;
-    case action_print_number: print_number(); break;
-    case action_write_assign: write_text("="); break;
-    case action_write_statement_end: write_text(";\n"); break;
-    case action_write_open_brace: write_text("{\n"); break;
-    case action_write_close_brace: write_text("}\n"); break;
-    case action_write_or: write_text("|"); break;
-    case action_write_and: write_text("&"); break;
-    case action_write_not: write_text("!"); break;
+    case action_none:
+      break;
+    case action_print_fragment:
+      print_fragment();
+      break;
+    case action_print_number:
+      print_number();
+      break;
+    case action_write_assign:
+      write_text("=");
+      break;
+    case action_write_statement_end:
+      write_text(";\n");
+      break;
+    case action_write_open_brace:
+      write_text("{\n");
+      break;
+    case action_write_close_brace:
+      write_text("}\n");
+      break;
+    case action_write_or:
+      write_text("|");
+      break;
+    case action_write_and:
+      write_text("&");
+      break;
+    case action_write_not:
+      write_text("!");
+      break;
   }
 }
 

@@ -20,7 +20,7 @@ int lookahead = NO_LOOKAHEAD;
 
 namespace {
 
-constexpr int STACK_GROWTH = 2;           // capacities run 200, 400, ... and stop at the maximum
+constexpr int STACK_GROWTH = 2;               // capacities run 200, 400, ... and stop at the maximum
 constexpr int SYNTAX_ERROR = PARSE_NO_ENTRY;  // next_action's answer for a syntax error
 
 struct StateStack {
@@ -34,9 +34,7 @@ struct StateStack {
 
 // The terminal of a token code. The scanner returns only declared codes; anything above the
 // table is taken as an undeclared token rather than read past its end.
-static int symbol_of_token(int code) {
-  return code > PARSE_MAX_CODE ? PARSE_UNDEFINED_SYMBOL : token_to_symbol[code];
-}
+static int symbol_of_token(int code) { return code > PARSE_MAX_CODE ? PARSE_UNDEFINED_SYMBOL : token_to_symbol[code]; }
 
 // The action of `state` for the current lookahead, reading one if the state needs it and
 // none is held: a state to shift into (> 0), a rule to reduce by (< 0), or SYNTAX_ERROR.

@@ -102,8 +102,8 @@ TEST(InfixGrammar, PrecedenceDecidesTheOperatorConflicts) {
     int action;            // negative: reduce by that rule; 1: shift
   };
   const Case cases[] = {
-      {"expr OR expr", "OR", -9},  {"expr OR expr", "AND", 1},  {"expr AND expr", "OR", -10},
-      {"expr AND expr", "AND", -10}, {"NOT expr", "OR", -11},   {"NOT expr", "AND", -11},
+      {"expr OR expr", "OR", -9},    {"expr OR expr", "AND", 1}, {"expr AND expr", "OR", -10},
+      {"expr AND expr", "AND", -10}, {"NOT expr", "OR", -11},    {"NOT expr", "AND", -11},
   };
   for (const Case &c : cases) {
     int got = action_after(std::string(ASSIGNMENT) + c.operands, c.next);
@@ -221,10 +221,10 @@ TEST(Verify, NoticesCorruptedTables) {
       {"a default the state never reduces by",
        [&] { tables.state_default[state_after(std::string(ASSIGNMENT) + "expr OR expr")] = 10; },
        "which it never reduces"},
-      {"a reading state marked as reading nothing",
-       [&] { tables.state_base[state_after("input")] = NO_ROW_BASE; }, "reads nothing but has an action"},
-      {"a wrong default goto",
-       [&] { tables.goto_default[symbol_named("expr") - grammar.token_count] = 0; }, "goto from state"},
+      {"a reading state marked as reading nothing", [&] { tables.state_base[state_after("input")] = NO_ROW_BASE; },
+       "reads nothing but has an action"},
+      {"a wrong default goto", [&] { tables.goto_default[symbol_named("expr") - grammar.token_count] = 0; },
+       "goto from state"},
       {"a wrong token translation", [&] { tables.token_to_symbol['('] = 2; }, "code 40 translates to 2"},
       {"a wrong rule length", [&] { tables.rule_length[5] = 4; }, "rule 5:"},
   };
@@ -282,9 +282,9 @@ TEST(Lookaheads, ThroughNullableNonterminals) {
     int action;  // 1: a shift
   };
   const Case cases[] = {
-      {"", "a", 1},   {"", "b", -4},   {"", "c", -4},   {"", "x", 1},   {"", "$", 0},  {"", "u", 0},
-      {"A", "b", 1},  {"A", "c", -6},  {"A", "$", 0},   {"x", "u", 1},  {"x", "$", -9}, {"x", "v", -9},
-      {"x U", "$", -7}, {"x U", "v", -7}, {"x T", "$", -11},
+      {"", "a", 1},   {"", "b", -4},  {"", "c", -4},    {"", "x", 1},     {"", "$", 0},
+      {"", "u", 0},   {"A", "b", 1},  {"A", "c", -6},   {"A", "$", 0},    {"x", "u", 1},
+      {"x", "$", -9}, {"x", "v", -9}, {"x U", "$", -7}, {"x U", "v", -7}, {"x T", "$", -11},
   };
   for (const Case &c : cases) {
     int got = action_after(c.path, c.terminal);
@@ -301,10 +301,10 @@ TEST(Lookaheads, DigraphGivesACycleOneSet) {
     std::vector<uint64_t> closed;
   };
   const Case cases[] = {
-      {{{1, 2}, {0}, {}}, {1, 2, 4}, {7, 7, 4}},                  // 0 <-> 1, 0 -> 2
-      {{{1}, {2}, {0, 3}, {}}, {1, 2, 4, 8}, {15, 15, 15, 8}},    // 0 -> 1 -> 2 -> 0, 2 -> 3
-      {{{1}, {1}, {}}, {1, 2, 4}, {3, 2, 4}},                     // a self loop
-      {{{}, {0}, {1}}, {1, 2, 4}, {1, 3, 7}},                     // a chain
+      {{{1, 2}, {0}, {}}, {1, 2, 4}, {7, 7, 4}},                // 0 <-> 1, 0 -> 2
+      {{{1}, {2}, {0, 3}, {}}, {1, 2, 4, 8}, {15, 15, 15, 8}},  // 0 -> 1 -> 2 -> 0, 2 -> 3
+      {{{1}, {1}, {}}, {1, 2, 4}, {3, 2, 4}},                   // a self loop
+      {{{}, {0}, {1}}, {1, 2, 4}, {1, 3, 7}},                   // a chain
   };
   for (const Case &c : cases) {
     std::vector<uint64_t> sets = c.start;
@@ -347,8 +347,9 @@ TEST(Precedence, AssociativityDecidesEqualLevels) {
 // left and right associative, half of them also prefix: a table large enough for rows to
 // compete for slots.
 static std::string operator_grammar(int operators) {
-  std::string text = "end 0 $ 0\nundefined 1 ?\ntoken 2 ID 258\nliteral 3 '(' 40\nliteral 4 ')' 41\n"
-                     "literal 5 ';' 59\nliteral 6 '=' 61\n";
+  std::string text =
+      "end 0 $ 0\nundefined 1 ?\ntoken 2 ID 258\nliteral 3 '(' 40\nliteral 4 ')' 41\n"
+      "literal 5 ';' 59\nliteral 6 '=' 61\n";
   int first = 7;
   for (int k = 0; k < operators; k++) {
     text += "token " + std::to_string(first + k) + " OP" + std::to_string(k) + " " + std::to_string(300 + k) + "\n";
@@ -356,8 +357,8 @@ static std::string operator_grammar(int operators) {
   int n = first + operators;
   text += "nonterminal " + std::to_string(n) + " prog start\nnonterminal " + std::to_string(n + 1) +
           " stmt\nnonterminal " + std::to_string(n + 2) + " expr\n";
-  std::vector<std::string> rules = {"prog :", "prog : prog stmt", "stmt : expr ';'", "stmt : ID '=' expr ';'",
-                                    "expr : '(' expr ')'", "expr : ID"};
+  std::vector<std::string> rules = {
+      "prog :", "prog : prog stmt", "stmt : expr ';'", "stmt : ID '=' expr ';'", "expr : '(' expr ')'", "expr : ID"};
   for (int k = 0; k < operators; k++) {
     std::string op = "OP" + std::to_string(k);
     rules.push_back("expr : expr " + op + " expr");

@@ -1,6 +1,8 @@
 // Tests of the parse engine with the infix grammar's tables and actions, fed by a stub token
 // stream in place of the scanner: the postfix text and the moment each piece is written,
 // syntax errors, the end of input, undeclared token codes and the stack limit.
+#include "parse_engine.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,7 +13,6 @@
 #include "grammar_actions.h"
 #include "infix_parse_tables.h"
 #include "infix_scanner.h"
-#include "parse_engine.h"
 #include "scanner.h"
 
 int current_line = 1;  // the line the stub stream claims to be in
@@ -167,7 +168,7 @@ TEST_F(ParseEngine, ConvertsToPostfix) {
     if (c.result == parse_accepted) {
       EXPECT_EQ(message, "") << c.input;
       EXPECT_EQ(stub.output_at_call.size(), tokens.size() + 1) << c.input;  // each token read once
-      EXPECT_EQ(fragment_head, nullptr) << c.input;                          // each fragment written
+      EXPECT_EQ(fragment_head, nullptr) << c.input;                         // each fragment written
     } else {
       EXPECT_EQ(message, "Parse error in line : 1") << c.input;
     }

@@ -16,13 +16,13 @@ struct SparseRow {
 };
 
 struct DefaultedTables {
-  std::vector<int> state_default;    // state -> rule reduced when no entry matches; 0 = error
-  std::vector<char> reads_nothing;   // state -> 1 when its one action is that reduction
-  std::vector<SparseRow> state_rows; // state -> explicit token actions beside the default
-  std::vector<int> goto_default;     // nonterminal index -> most frequent goto target
-  std::vector<SparseRow> goto_rows;  // nonterminal index -> (state, target) pairs beside it
-  int default_reductions;            // states with a default reduction
-  int states_reading_nothing;        // of those, the ones that never read a token
+  std::vector<int> state_default;     // state -> rule reduced when no entry matches; 0 = error
+  std::vector<char> reads_nothing;    // state -> 1 when its one action is that reduction
+  std::vector<SparseRow> state_rows;  // state -> explicit token actions beside the default
+  std::vector<int> goto_default;      // nonterminal index -> most frequent goto target
+  std::vector<SparseRow> goto_rows;   // nonterminal index -> (state, target) pairs beside it
+  int default_reductions;             // states with a default reduction
+  int states_reading_nothing;         // of those, the ones that never read a token
 };
 
 extern DefaultedTables defaults;  // the tables before packing

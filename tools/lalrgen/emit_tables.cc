@@ -74,16 +74,16 @@ static void write_source() {
               tables.rule_action);
   print_array("State -> displacement of its token actions; PARSE_NO_ENTRY: reduce without reading.", "int16_t",
               "state_base", "PARSE_STATE_COUNT", tables.state_base);
-  print_array("State -> rule to reduce by when no token action matches; 0: syntax error.", "int16_t",
-              "state_default", "PARSE_STATE_COUNT", tables.state_default);
+  print_array("State -> rule to reduce by when no token action matches; 0: syntax error.", "int16_t", "state_default",
+              "PARSE_STATE_COUNT", tables.state_default);
   print_array("Nonterminal - PARSE_FIRST_NONTERMINAL -> displacement of its gotos; PARSE_NO_ENTRY: none.", "int16_t",
               "goto_base", "PARSE_NONTERMINAL_COUNT", tables.goto_base);
-  print_array("Nonterminal - PARSE_FIRST_NONTERMINAL -> goto target when no entry matches.", "int16_t",
-              "goto_default", "PARSE_NONTERMINAL_COUNT", tables.goto_default);
+  print_array("Nonterminal - PARSE_FIRST_NONTERMINAL -> goto target when no entry matches.", "int16_t", "goto_default",
+              "PARSE_NONTERMINAL_COUNT", tables.goto_default);
   print_array("Token actions (> 0 shift, < 0 reduce, 0 or PARSE_NO_ENTRY error) and goto targets.", "int16_t",
               "packed_action", "PARSE_LAST_INDEX + 1", tables.packed_action);
-  print_array("Owner of each slot: the terminal of a token action, the state of a goto.", "int16_t",
-              "packed_check", "PARSE_LAST_INDEX + 1", tables.packed_check);
+  print_array("Owner of each slot: the terminal of a token action, the state of a goto.", "int16_t", "packed_check",
+              "PARSE_LAST_INDEX + 1", tables.packed_check);
 }
 
 static void write_enums() {
@@ -119,17 +119,18 @@ static void write_header() {
   write_constant("PARSE_MAX_CODE", grammar.max_code, "token_to_symbol covers codes 0..PARSE_MAX_CODE");
   write_constant("PARSE_RULE_COUNT", rule_count(), "rules, numbered from 1");
   write_constant("PARSE_NO_ENTRY", NO_ROW_BASE, "a base with no entries; an action that is an error");
-  fputs("\nextern const int8_t token_to_symbol[PARSE_MAX_CODE + 1];\n"
-        "extern const int16_t rule_lhs[PARSE_RULE_COUNT + 1];\n"
-        "extern const int16_t rule_length[PARSE_RULE_COUNT + 1];\n"
-        "extern const uint8_t rule_action[PARSE_RULE_COUNT + 1];\n"
-        "extern const int16_t state_base[PARSE_STATE_COUNT];\n"
-        "extern const int16_t state_default[PARSE_STATE_COUNT];\n"
-        "extern const int16_t goto_base[PARSE_NONTERMINAL_COUNT];\n"
-        "extern const int16_t goto_default[PARSE_NONTERMINAL_COUNT];\n"
-        "extern const int16_t packed_action[PARSE_LAST_INDEX + 1];\n"
-        "extern const int16_t packed_check[PARSE_LAST_INDEX + 1];\n",
-        out.header);
+  fputs(
+      "\nextern const int8_t token_to_symbol[PARSE_MAX_CODE + 1];\n"
+      "extern const int16_t rule_lhs[PARSE_RULE_COUNT + 1];\n"
+      "extern const int16_t rule_length[PARSE_RULE_COUNT + 1];\n"
+      "extern const uint8_t rule_action[PARSE_RULE_COUNT + 1];\n"
+      "extern const int16_t state_base[PARSE_STATE_COUNT];\n"
+      "extern const int16_t state_default[PARSE_STATE_COUNT];\n"
+      "extern const int16_t goto_base[PARSE_NONTERMINAL_COUNT];\n"
+      "extern const int16_t goto_default[PARSE_NONTERMINAL_COUNT];\n"
+      "extern const int16_t packed_action[PARSE_LAST_INDEX + 1];\n"
+      "extern const int16_t packed_check[PARSE_LAST_INDEX + 1];\n",
+      out.header);
   fprintf(out.header, "\n#endif\n");
 }
 

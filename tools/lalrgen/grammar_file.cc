@@ -34,13 +34,13 @@ struct Line {
 };
 
 struct ReadState {
-  const char *file_name;                 // for messages
-  std::map<std::string, int> by_name;    // symbol name -> number
-  std::map<int, int> by_code;            // token code -> terminal
-  std::vector<Line> rule_lines;          // rules, read once every symbol is known
-  std::vector<Line> precedence_lines;    // precedence levels, likewise
-  int start_count;                       // nonterminals marked `start`
-  int error_count;                       // error symbols declared
+  const char *file_name;               // for messages
+  std::map<std::string, int> by_name;  // symbol name -> number
+  std::map<int, int> by_code;          // token code -> terminal
+  std::vector<Line> rule_lines;        // rules, read once every symbol is known
+  std::vector<Line> precedence_lines;  // precedence levels, likewise
+  int start_count;                     // nonterminals marked `start`
+  int error_count;                     // error symbols declared
 };
 
 ReadState reading;  // the file being read
@@ -159,8 +159,8 @@ static int read_symbol(const Line &line, int kind) {
   bool start = kind == symbol_nonterminal && line.words.size() == 4 && line.words[3] == "start";
   if (line.words.size() != expected && !start) {
     const char *operands = kind == symbol_nonterminal ? "a number, a name and optionally 'start'"
-                           : expected == 3                ? "a number and a name"
-                                                          : "a number, a name and a code";
+                           : expected == 3            ? "a number and a name"
+                                                      : "a number, a name and a code";
     return fail(line.number, "%s takes %s", line.words[0].c_str(), operands);
   }
   int number = 0;

@@ -44,20 +44,20 @@ struct Grammar {
   std::vector<Symbol> symbols;            // by number: terminals first, then nonterminals
   std::vector<Rule> rules;                // rule 0: accept_symbol -> start end; then the file's
   std::vector<std::string> action_names;  // action names in order of first use
-  int token_count;       // number of terminals = number of the first nonterminal
-  int start_symbol;      // the nonterminal marked `start`
-  int end_symbol;        // the symbol of kind symbol_end
-  int undefined_symbol;  // the symbol of kind symbol_undefined
-  int max_code;          // highest declared token code; codes 0..max_code are translated
-  int accept_symbol;     // = symbols.size(): the left side of rule 0, never written out
+  int token_count;                        // number of terminals = number of the first nonterminal
+  int start_symbol;                       // the nonterminal marked `start`
+  int end_symbol;                         // the symbol of kind symbol_end
+  int undefined_symbol;                   // the symbol of kind symbol_undefined
+  int max_code;                           // highest declared token code; codes 0..max_code are translated
+  int accept_symbol;                      // = symbols.size(): the left side of rule 0, never written out
 };
 
 extern Grammar grammar;            // the grammar being turned into tables
 extern std::string grammar_error;  // "FILE:LINE: message" when read_grammar fails
 
-constexpr int MAX_TOKEN_CODE = 32767;   // token_to_symbol has one entry per code
-constexpr int MAX_TERMINALS = 127;      // token_to_symbol entries are signed 8-bit
-constexpr int MAX_ACTIONS = 255;        // rule_action entries are unsigned 8-bit
+constexpr int MAX_TOKEN_CODE = 32767;  // token_to_symbol has one entry per code
+constexpr int MAX_TERMINALS = 127;     // token_to_symbol entries are signed 8-bit
+constexpr int MAX_ACTIONS = 255;       // rule_action entries are unsigned 8-bit
 
 // Reads the grammar from `text` (the contents of `file_name`). Returns 0, or -1 with
 // grammar_error set. `grammar` is replaced either way.

@@ -32,21 +32,21 @@ struct GotoEdge {
 };
 
 struct Relations {
-  std::vector<GotoEdge> gotos;               // the nonterminal transitions, numbered
-  std::vector<int> goto_index;               // state * nonterminals + A index -> goto; -1
-  std::vector<std::vector<int>> reads;       // goto -> gotos whose Read it takes in
-  std::vector<std::vector<int>> includes;    // goto -> gotos whose Follow it takes in
-  std::vector<std::vector<int>> lookback;    // reduction index -> gotos its LA is made of
-  std::vector<std::vector<int>> rules_of;    // nonterminal index -> rules with it on the left
-  std::vector<uint64_t> follow;              // goto * words: DR, then Read, then Follow
+  std::vector<GotoEdge> gotos;             // the nonterminal transitions, numbered
+  std::vector<int> goto_index;             // state * nonterminals + A index -> goto; -1
+  std::vector<std::vector<int>> reads;     // goto -> gotos whose Read it takes in
+  std::vector<std::vector<int>> includes;  // goto -> gotos whose Follow it takes in
+  std::vector<std::vector<int>> lookback;  // reduction index -> gotos its LA is made of
+  std::vector<std::vector<int>> rules_of;  // nonterminal index -> rules with it on the left
+  std::vector<uint64_t> follow;            // goto * words: DR, then Read, then Follow
 };
 
 Relations relations;  // work space of one computation
 
 struct Frame {
-  int node;       // goto being walked
-  size_t edge;    // next of its edges to follow
-  int depth;      // stack depth when it was entered (its Tarjan number)
+  int node;     // goto being walked
+  size_t edge;  // next of its edges to follow
+  int depth;    // stack depth when it was entered (its Tarjan number)
 };
 
 constexpr int DONE = INT_MAX;  // Digraph mark of a node whose set is final
@@ -178,7 +178,8 @@ static void includes_and_lookback() {
 
 // sets[into] |= sets[from], each set `words` long.
 static void add_words(std::vector<uint64_t> &sets, int into, int from, int words) {
-  for (int w = 0; w < words; w++) sets[static_cast<size_t>(into) * words + w] |= sets[static_cast<size_t>(from) * words + w];
+  for (int w = 0; w < words; w++)
+    sets[static_cast<size_t>(into) * words + w] |= sets[static_cast<size_t>(from) * words + w];
 }
 
 // Tarjan's walk: a node's mark is the stack depth at which it was entered, lowered to the

@@ -20,9 +20,9 @@ Automaton automaton;
 namespace {
 
 struct Builder {
-  std::vector<std::vector<int>> rules_of;   // nonterminal index -> rules with it on the left
-  std::vector<int> closure_stamp;           // nonterminal index -> last closure that added it
-  int stamp;                                // number of the closure being computed
+  std::vector<std::vector<int>> rules_of;     // nonterminal index -> rules with it on the left
+  std::vector<int> closure_stamp;             // nonterminal index -> last closure that added it
+  int stamp;                                  // number of the closure being computed
   std::map<std::vector<int>, int> by_kernel;  // kernel -> state number
 };
 
@@ -122,7 +122,6 @@ void build_lr0_automaton() {
 
   automaton.final_state = static_cast<int>(automaton.states.size());
   automaton.states.push_back(LrState{{}, grammar.end_symbol, {}, {}});
-  automaton.states[automaton.accept_state].transitions.push_back(
-      Transition{grammar.end_symbol, automaton.final_state});
+  automaton.states[automaton.accept_state].transitions.push_back(Transition{grammar.end_symbol, automaton.final_state});
   fill_successors();
 }

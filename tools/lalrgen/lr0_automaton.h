@@ -12,21 +12,21 @@ struct Transition {
 };
 
 struct LrState {
-  std::vector<int> kernel;               // items (numbered as in Automaton), ascending
-  int accessing_symbol;                  // symbol on which the state is entered; -1 for state 0
-  std::vector<Transition> transitions;   // ascending by symbol
-  std::vector<int> reductions;           // rules completed here, ascending; never rule 0
+  std::vector<int> kernel;              // items (numbered as in Automaton), ascending
+  int accessing_symbol;                 // symbol on which the state is entered; -1 for state 0
+  std::vector<Transition> transitions;  // ascending by symbol
+  std::vector<int> reductions;          // rules completed here, ascending; never rule 0
 };
 
 struct Automaton {
-  std::vector<LrState> states;        // state 0 is the start state; the final state is last
-  std::vector<int> item_rule;         // item -> its rule
-  std::vector<int> item_dot;          // item -> position of the dot in the rule's right side
-  std::vector<int> rule_first_item;   // rule -> its item with the dot at the start
-  std::vector<int> successor;         // state * symbol_slots + symbol -> target; -1 = none
-  int symbol_slots;                   // symbols including the accept symbol
-  int accept_state;                   // the state in which rule 0 is complete
-  int final_state;                    // entered only by the accept step; has no items
+  std::vector<LrState> states;       // state 0 is the start state; the final state is last
+  std::vector<int> item_rule;        // item -> its rule
+  std::vector<int> item_dot;         // item -> position of the dot in the rule's right side
+  std::vector<int> rule_first_item;  // rule -> its item with the dot at the start
+  std::vector<int> successor;        // state * symbol_slots + symbol -> target; -1 = none
+  int symbol_slots;                  // symbols including the accept symbol
+  int accept_state;                  // the state in which rule 0 is complete
+  int final_state;                   // entered only by the accept step; has no items
 };
 
 extern Automaton automaton;  // built from `grammar`

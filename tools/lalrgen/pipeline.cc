@@ -24,7 +24,8 @@ int build_parse_tables(const char *file_name, const char *text) {
   compute_lalr_lookaheads();
   resolve_conflicts();
   if (!actions.unresolved.empty()) {
-    for (const std::string &conflict : actions.unresolved) build_messages.push_back(std::string(file_name) + ": " + conflict);
+    for (const std::string &conflict : actions.unresolved)
+      build_messages.push_back(std::string(file_name) + ": " + conflict);
     return build_bad_grammar;
   }
   choose_defaults();

@@ -8,9 +8,9 @@
 #include <vector>
 
 enum BuildResult {
-  build_done = 0,          // tables assembled and verified
-  build_bad_grammar = 1,   // the grammar file is wrong: messages say where
-  build_internal_error = 2 // the construction broke an invariant (verification failed)
+  build_done = 0,           // tables assembled and verified
+  build_bad_grammar = 1,    // the grammar file is wrong: messages say where
+  build_internal_error = 2  // the construction broke an invariant (verification failed)
 };
 
 extern std::vector<std::string> build_messages;  // what went wrong, one line each

@@ -25,9 +25,9 @@ namespace {
 enum RowKind { token_row = 0, goto_row = 1 };
 
 struct PendingRow {
-  int kind;               // RowKind
-  int index;              // state, or nonterminal index
-  const SparseRow *row;   // its explicit entries
+  int kind;              // RowKind
+  int index;             // state, or nonterminal index
+  const SparseRow *row;  // its explicit entries
 };
 
 }  // namespace

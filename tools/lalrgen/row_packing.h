@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-constexpr int NO_ROW_BASE = -32768;   // base of a row with no entries: never looked up
-constexpr int FREE_CHECK = -1;        // check of an unused slot: owned by no symbol or state
+constexpr int NO_ROW_BASE = -32768;     // base of a row with no entries: never looked up
+constexpr int FREE_CHECK = -1;          // check of an unused slot: owned by no symbol or state
 constexpr int MAX_PACKED_SIZE = 32767;  // slots addressable with 16-bit bases
 
 struct PackedTables {

@@ -74,7 +74,8 @@ static int verify_translation_and_rules(const ParseTablesView &v) {
     if (grammar.symbols[t].code >= 0) expected[grammar.symbols[t].code] = t;
   }
   for (int code = 0; code <= grammar.max_code; code++) {
-    if (v.token_to_symbol[code] != expected[code]) return disagree("code %d translates to %d", code, v.token_to_symbol[code]);
+    if (v.token_to_symbol[code] != expected[code])
+      return disagree("code %d translates to %d", code, v.token_to_symbol[code]);
   }
   for (int r = 1; r <= rule_count(); r++) {
     const Rule &rule = grammar.rules[r];
@@ -98,7 +99,8 @@ static int verify_default(const ParseTablesView &v, int state) {
       return disagree("state %d reads nothing but has an action on %s", state, symbol_name(entry.symbol));
     }
   }
-  if (rule != 0 && !reduces_by_default) return disagree("state %d defaults to rule %d, which it never reduces", state, rule);
+  if (rule != 0 && !reduces_by_default)
+    return disagree("state %d defaults to rule %d, which it never reduces", state, rule);
   if (rule == 0 && v.state_base[state] == NO_ROW_BASE && !actions.rows[state].empty()) {
     return disagree("state %d has neither a row nor a default", state);
   }
