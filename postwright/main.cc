@@ -18,9 +18,9 @@
 #endif
 
 static const char PROGRAM_NAME[] = "postwright";
-constexpr int STREAM_BUFFER_SIZE = 0x7fff;       // full buffering of both files, in bytes
+constexpr int STREAM_BUFFER_SIZE = 0x7fff;  // full buffering of both files, in bytes
 constexpr long NANOSECONDS_PER_HUNDREDTH = 10000000;
-constexpr int FILE_ARGUMENTS = 2;                // infix input, postfix output
+constexpr int FILE_ARGUMENTS = 2;  // infix input, postfix output
 
 static void print_time_banner(const char *label) {
   timespec now{};
@@ -66,7 +66,8 @@ static void allocate_token_text_buffer() {
 // Opening the output for writing empties it, so it must not be the input file read under
 // another name (a link, or the same path twice). Devices such as /dev/null lose nothing.
 static bool is_open_input(const char *output_path) {
-  struct stat input_status{}, output_status{};
+  struct stat input_status {
+  }, output_status{};
   if (fstat(fileno(yy_input_stream), &input_status) != 0 || !S_ISREG(input_status.st_mode)) return false;
   if (stat(output_path, &output_status) != 0) return false;
   return input_status.st_dev == output_status.st_dev && input_status.st_ino == output_status.st_ino;

@@ -85,8 +85,8 @@ const ConversionCase CONVERSIONS[] = {
     {"nul_in_quoted_name", "a = \\x\0y\\;\n"s, "a =", illegal(1), NO_ERROR, 1},
     {"nul_in_comment", "a = b;\n-- x\0y\n"s, "a =b ;\n", illegal(2), NO_ERROR, 1},
     {"nul_in_final_comment", "a = b;\n-- x\0y"s, "a =b ;\n", illegal(2), NO_ERROR, 1},
-    {"unterminated_quoted_name", "a = b;\nc = \\x\ny", "a =b ;\nc =",
-     "<start>\n\nERROR -unterminated quoted name in line 2\n", NO_ERROR, 1},
+    {"unterminated_quoted_name", "a = b;\nc = \\x\ny",
+     "a =b ;\nc =", "<start>\n\nERROR -unterminated quoted name in line 2\n", NO_ERROR, 1},
 };
 
 class Conversion : public ::testing::TestWithParam<ConversionCase> {};
@@ -102,7 +102,9 @@ TEST_P(Conversion, WholeRun) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Conversion, ::testing::ValuesIn(CONVERSIONS),
-                         [](const ::testing::TestParamInfo<ConversionCase> &info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<ConversionCase> &info) {
+                           return std::string(info.param.name);
+                         });
 
 // Names and comment lines far beyond the driver's 30000-byte work buffer come out whole.
 TEST(ConversionLimits, LongNamesAndCommentsAreWhole) {
@@ -116,7 +118,10 @@ TEST(ConversionLimits, LongNamesAndCommentsAreWhole) {
 
 // Every open parenthesis holds one parse state until its group is complete: `depth` of them
 // put depth + 7 states on the stack, and the stack holds at most 9999.
-std::string nested(int depth) { return "a = " + std::string(static_cast<size_t>(depth), '(') + "b" + std::string(static_cast<size_t>(depth), ')') + ";\n"; }
+std::string nested(int depth) {
+  return "a = " + std::string(static_cast<size_t>(depth), '(') + "b" + std::string(static_cast<size_t>(depth), ')') +
+         ";\n";
+}
 
 TEST(ConversionLimits, NestingUpToTheStackLimit) {
   constexpr int DEEPEST_ACCEPTED = 9999 - 7;
@@ -172,10 +177,20 @@ TEST(CommandLine, ArgumentsAndFiles) {
       {"unknown option alone", {"--verbose"}, 1, "", USAGE, "<none>"},
       {"extra arguments ignored", {"IN", "DIR/out", "extra"}, 0, COMPLETED, "", "a =b ;\n"},
       {"missing input", {"DIR/missing", "DIR/out"}, 1, "<start>\n", "Cannot open input file.\nExiting\n", "<none>"},
-      {"output directory missing", {"IN", "DIR/no/out"}, 1, "<start>\n", "Cannot create output file.\nExiting\n", "<none>"},
+      {"output directory missing",
+       {"IN", "DIR/no/out"},
+       1,
+       "<start>\n",
+       "Cannot create output file.\nExiting\n",
+       "<none>"},
       {"disk full", {"IN", "/dev/full"}, 1, "<start>\n", "Cannot write output file.\nExiting\n", "<none>"},
       {"same path twice", {"IN", "IN"}, 1, "<start>\n", "Input and output are the same file.\nExiting\n", "<none>"},
-      {"same file by another path", {"IN", "DIR/./in"}, 1, "<start>\n", "Input and output are the same file.\nExiting\n", "<none>"},
+      {"same file by another path",
+       {"IN", "DIR/./in"},
+       1,
+       "<start>\n",
+       "Input and output are the same file.\nExiting\n",
+       "<none>"},
   };
   for (const CommandCase &c : cases) {
     std::string output;

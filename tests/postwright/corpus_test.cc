@@ -23,16 +23,16 @@ enum Kind { LEAF, NOT, AND, OR };
 
 struct Node {
   Kind kind;
-  std::string text;    // operand text, for a LEAF
-  bool number = false; // the operand is a number (its fragment carries no blank)
-  int left = -1;       // operand of NOT, left operand of AND and OR
-  int right = -1;      // right operand of AND and OR
+  std::string text;     // operand text, for a LEAF
+  bool number = false;  // the operand is a number (its fragment carries no blank)
+  int left = -1;        // operand of NOT, left operand of AND and OR
+  int right = -1;       // right operand of AND and OR
 };
 
 struct Statement {
-  std::string line;     // a comment or a brace line, or empty for an assignment
-  std::string target;   // assignment target
-  int root = -1;        // expression tree, an index into Program::nodes
+  std::string line;    // a comment or a brace line, or empty for an assignment
+  std::string target;  // assignment target
+  int root = -1;       // expression tree, an index into Program::nodes
 };
 
 struct Program {
@@ -50,8 +50,10 @@ class Generator {
     for (int i = 0; i < STATEMENTS_PER_FILE; i++) {
       Statement s;
       int pick = below(12);
-      if (pick == 0) s.line = "--" + chars(" abc-|&!;(){}\\", 12) + "\n";
-      else if (pick == 1) s.line = below(2) ? "{\n" : "}\n";
+      if (pick == 0)
+        s.line = "--" + chars(" abc-|&!;(){}\\", 12) + "\n";
+      else if (pick == 1)
+        s.line = below(2) ? "{\n" : "}\n";
       else {
         s.target = name();
         s.root = expression(MAX_DEPTH);
@@ -99,9 +101,12 @@ class Generator {
   }
   std::string name() {
     switch (below(4)) {
-      case 0: return identifier() + arguments();
-      case 1: return quoted() + (below(2) ? arguments() : "");
-      default: return identifier();
+      case 0:
+        return identifier() + arguments();
+      case 1:
+        return quoted() + (below(2) ? arguments() : "");
+      default:
+        return identifier();
     }
   }
   int add(Node n) {
@@ -131,10 +136,12 @@ class Generator {
   std::string write(const Program &p, int node) {
     const Node &n = p.nodes[static_cast<size_t>(node)];
     if (n.kind == LEAF) return n.text;
-    if (n.kind == NOT) return "!" + gap() + operand(p, n.left, level(p.nodes[static_cast<size_t>(n.left)].kind) < level(NOT));
+    if (n.kind == NOT)
+      return "!" + gap() + operand(p, n.left, level(p.nodes[static_cast<size_t>(n.left)].kind) < level(NOT));
     // Both operators group to the left: a right operand of the same level needs parentheses.
     int lhs = level(p.nodes[static_cast<size_t>(n.left)].kind), rhs = level(p.nodes[static_cast<size_t>(n.right)].kind);
-    return operand(p, n.left, lhs < level(n.kind)) + gap() + (n.kind == AND ? "&" : "|") + gap() + operand(p, n.right, rhs <= level(n.kind));
+    return operand(p, n.left, lhs < level(n.kind)) + gap() + (n.kind == AND ? "&" : "|") + gap() +
+           operand(p, n.right, rhs <= level(n.kind));
   }
 };
 
@@ -173,10 +180,14 @@ using Values = std::map<std::string, bool>;  // operand text -> its value in one
 bool evaluate(const Program &p, int node, const Values &values) {
   const Node &n = p.nodes[static_cast<size_t>(node)];
   switch (n.kind) {
-    case LEAF: return values.at(n.text);
-    case NOT: return !evaluate(p, n.left, values);
-    case AND: return evaluate(p, n.left, values) && evaluate(p, n.right, values);
-    default: return evaluate(p, n.left, values) || evaluate(p, n.right, values);
+    case LEAF:
+      return values.at(n.text);
+    case NOT:
+      return !evaluate(p, n.left, values);
+    case AND:
+      return evaluate(p, n.left, values) && evaluate(p, n.right, values);
+    default:
+      return evaluate(p, n.left, values) || evaluate(p, n.right, values);
   }
 }
 
@@ -258,8 +269,8 @@ std::string convert(const std::string &exe, const std::string &input) {
 
 struct CorpusFile {
   Program program;
-  std::string infix;     // the generated input
-  std::string postfix;   // what postwright wrote
+  std::string infix;    // the generated input
+  std::string postfix;  // what postwright wrote
 };
 
 const std::vector<CorpusFile> &corpus() {
@@ -319,7 +330,8 @@ std::string parenthesised(const Program &p, int node, bool root) {
 
 std::string expected_infix(const Program &p) {
   std::string out;
-  for (const Statement &s : p.statements) out += s.line.empty() ? s.target + " =" + parenthesised(p, s.root, true) + ";\n" : s.line;
+  for (const Statement &s : p.statements)
+    out += s.line.empty() ? s.target + " =" + parenthesised(p, s.root, true) + ";\n" : s.line;
   return out;
 }
 

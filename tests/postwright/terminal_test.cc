@@ -60,7 +60,9 @@ class TerminalTest : public ::testing::Test {
       _exit(127);
     }
   }
-  void type(const std::string &text) { ASSERT_EQ(write(master, text.data(), text.size()), static_cast<ssize_t>(text.size())); }
+  void type(const std::string &text) {
+    ASSERT_EQ(write(master, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  }
   // The exit status once the program ends by itself, or -1 when it still waits for input.
   int wait_for_exit() {
     auto deadline = std::chrono::steady_clock::now() + EXIT_WAIT;

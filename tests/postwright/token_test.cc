@@ -78,7 +78,12 @@ struct TokenCase {
 
 TEST_F(TokenTest, TokenSequences) {
   const std::vector<TokenCase> cases = {
-      {"statement", "x = a & !b | c(t-1);\n", {ID, EQ, ID, AND, NOT, ID, OR, ID, SEMICOL}, {"x ", "a ", "b ", "c(t-1) "}, 2, ""},
+      {"statement",
+       "x = a & !b | c(t-1);\n",
+       {ID, EQ, ID, AND, NOT, ID, OR, ID, SEMICOL},
+       {"x ", "a ", "b ", "c(t-1) "},
+       2,
+       ""},
       {"empty input", "", {}, {}, 1, ""},
       {"punctuation", "(){};\t=", {'(', ')', '{', '}', SEMICOL, EQ}, {}, 1, ""},
       {"t-1 is one number", "t-1", {INT_EXPR}, {"t-1"}, 1, ""},
@@ -101,7 +106,12 @@ TEST_F(TokenTest, TokenSequences) {
       {"doubled backslash", "\\a\\\\b\\", {ID}, {"\\a\\\\b\\ "}, 1, ""},
       {"anything but newline in a quoted name", "\\+*;\t-- \\", {ID}, {"\\+*;\t-- \\ "}, 1, ""},
       {"newline in a quoted name", "\\a\nb\\ c\n", {ID, ID}, {"\\ab\\ ", "c "}, 2, "\n"},
-      {"work buffer reused", "\\long quoted\\ b -- c\nd", {ID, ID, COMMENT, ID}, {"\\long quoted\\ ", "b ", "-- c\n", "d "}, 2, ""},
+      {"work buffer reused",
+       "\\long quoted\\ b -- c\nd",
+       {ID, ID, COMMENT, ID},
+       {"\\long quoted\\ ", "b ", "-- c\n", "d "},
+       2,
+       ""},
   };
   for (const TokenCase &c : cases) {
     Scan s = scan(c.input);
