@@ -26,7 +26,6 @@ static size_t comment_length = 0;  // characters of the open comment line, "--" 
 
 int yy_is_terminal(int) { return 0; }  // input is always read in blocks
 
-static bool in_condition(int condition) { return yy_start_state == 2 * condition + 1; }
 
 // Makes room for `length` more characters after `used` ones, plus a terminating NUL.
 static void reserve_token_text(size_t used, size_t length) {
@@ -136,20 +135,6 @@ static void write_comment() {
   yy_begin(NORMAL);
 }
 
-// In COMMENT_LINE the default rule wins only where the comment-line rule cannot match, that
-// is when no newline is left: the rest of the input is the last line, without its newline,
-// and the engine already holds all of it in its buffer. Matched byte by byte, every byte
-// would scan to the end of the input again, so the rest is taken here at once.
-static void collect_final_comment() {
-  add_comment_text(yy_token_text, static_cast<size_t>(yy_token_length));
-  if (yy_active_buffer->status != buffer_eof_pending) return;
-  char *end = yy_active_buffer->chars + yy_char_count;
-  *yy_scan_pos = yy_held_char;
-  add_comment_text(yy_scan_pos, static_cast<size_t>(end - yy_scan_pos));
-  yy_scan_pos = end;
-  yy_held_char = *end;
-}
-
 // The scan ends (end of input or the end marker): a statement still being built is an error.
 static int end_scan() {
   if (node_stack.top != nullptr) stop_on_fault("missing semicolon");
@@ -216,14 +201,14 @@ int yy_rule_action(int action) {
       write_comment();
       current_line++;
       break;
+    case RULE_COMMENT_TAIL:  // the input ends without a newline: no line completed
+      add_comment_text(yy_token_text, static_cast<size_t>(yy_token_length));
+      write_comment();
+      break;
     case RULE_ILLEGAL:
       illegal_character(yy_token_text);
     case RULE_DEFAULT:
-      if (in_condition(COMMENT_LINE)) {
-        collect_final_comment();
-      } else {
-        yy_echo();  // a newline inside a quoted name: not part of the name
-      }
+      yy_echo();  // only a newline inside a quoted name gets here: not part of the name
       break;
     case ACTION_EOF_COMMENT_LINE:
       write_comment();

@@ -96,29 +96,14 @@ static int finish_comment_line() {
   return COMMENT;
 }
 
-// In COMMENT_LINE the default rule wins only when no newline follows before the end of the
-// input. By then the refill has found the end (the buffer waits in buffer_eof_pending), so the
-// whole rest of the input lies in the buffer: it is taken at once rather than byte by byte,
-// since every one-byte match would run the automaton to the end of the input again.
-static int collect_final_comment_text() {
-  yy_buffer *buffer = yy_active_buffer;
-  if (buffer->status != buffer_eof_pending) return collect_match();
-  *yy_scan_pos = yy_held_char;
-  char *end = buffer->chars + yy_char_count;
-  size_t length = static_cast<size_t>(end - yy_token_text);
-  refuse_nul_bytes(yy_token_text, length);
-  append_token_text(yy_token_text, length);
-  yy_scan_pos = end;
-  yy_held_char = *end;  // the first end-of-buffer NUL
-  return YY_NO_TOKEN;
-}
-
-// The default rule: in COMMENT_LINE the comment runs to the end of the input; in QUOTED_NAME
-// it takes a newline, which is echoed and left out of the name; NORMAL never gets here.
-static int default_rule() {
-  if (yy_start_state == 2 * COMMENT_LINE + 1) return collect_final_comment_text();
-  yy_echo();
-  return YY_NO_TOKEN;
+// The last line of the input, without a newline, is a comment all the same: its text runs
+// to the end of the input, and no line was completed.
+static int finish_final_comment() {
+  refuse_nul_bytes(yy_token_text, static_cast<size_t>(yy_token_length));
+  append_match();
+  queue_assembled_text();
+  yy_begin(NORMAL);
+  return COMMENT;
 }
 
 // A comment on the last line, without its newline, is still a comment: its text runs to the end.
@@ -179,10 +164,13 @@ int yy_rule_action(int action) {
       return start_comment();
     case RULE_COMMENT_LINE:
       return finish_comment_line();
+    case RULE_COMMENT_TAIL:
+      return finish_final_comment();
     case RULE_ILLEGAL:
       stop_on_illegal_character();
     case RULE_DEFAULT:
-      return default_rule();
+      yy_echo();  // only a newline inside a quoted name gets here: echoed, left out of the name
+      return YY_NO_TOKEN;
     case ACTION_EOF_NORMAL:
       return YY_NO_TOKEN;  // the engine ends the call with 0
     case ACTION_EOF_COMMENT_LINE:

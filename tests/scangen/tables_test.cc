@@ -84,9 +84,9 @@ TEST(Accept, TheFirstListedRuleOfTheLongestMatchWins) {
       {b_first, 0, "b", 3},  // only the default rule takes it
       {b_first, 1, "\n", 3}, {b_first, 1, "aa", 0},  // the jam accepts nothing
       {nullptr, 0, "t-1", 15}, {nullptr, 0, "t", 9}, {nullptr, 0, "-", 15}, {nullptr, 0, "--", 20},
-      {nullptr, 0, ",", 22}, {nullptr, 0, "f(", 0}, {nullptr, 0, "f(x)", 10}, {nullptr, 0, "\x80", 22},
-      {nullptr, 2, "\\", 2}, {nullptr, 2, "\\\\", 4}, {nullptr, 2, "\\(1,-)", 3}, {nullptr, 2, "\n", 23},
-      {nullptr, 1, "x\n", 21}, {nullptr, 1, "x", 23},
+      {nullptr, 0, ",", 23}, {nullptr, 0, "f(", 0}, {nullptr, 0, "f(x)", 10}, {nullptr, 0, "\x80", 23},
+      {nullptr, 2, "\\", 2}, {nullptr, 2, "\\\\", 4}, {nullptr, 2, "\\(1,-)", 3}, {nullptr, 2, "\n", 24},
+      {nullptr, 1, "x\n", 21}, {nullptr, 1, "x", 22},
   };
   for (const AcceptCase &c : cases) {
     int built = c.rules == nullptr ? construct_tables(INFIX_RULES_PATH) : build_from_text(std::string("condition A\ncondition B\n") + c.rules);
