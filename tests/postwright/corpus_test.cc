@@ -312,7 +312,6 @@ TEST(Corpus, PostfixComputesWhatTheInfixComputes) {
   }
 }
 
-#ifdef INWRIGHT_EXE
 // The infix form that reading the postfix back gives: negations cancel in pairs, every group
 // below the root is parenthesised, and the root's group only when it is negated.
 std::string parenthesised(const Program &p, int node, bool root) {
@@ -342,6 +341,5 @@ TEST(Corpus, ReadBackGivesTheParenthesisedFormAFixedPoint) {
     EXPECT_EQ(convert(INWRIGHT_EXE, convert(POSTWRIGHT_EXE, infix)), infix);
   }
 }
-#endif
 
 }  // namespace
