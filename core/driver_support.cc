@@ -43,6 +43,16 @@ void fail(const char *message) {
   exit(EXIT_FAILURE);
 }
 
+FILE *open_input(const char *path) {
+  FILE *input = fopen(path, "r");
+  struct stat status {};
+  if (input != nullptr && fstat(fileno(input), &status) == 0 && S_ISDIR(status.st_mode)) {
+    fclose(input);
+    return nullptr;
+  }
+  return input;
+}
+
 bool is_same_file(FILE *input, const char *output_path) {
   struct stat in {};
   struct stat out {};

@@ -14,6 +14,11 @@ void print_time_banner(const char *label);
 // fewer than two file names print it on standard error and end it with status 1.
 void handle_standard_options(int argc, char **argv, const char *program, const char *usage);
 
+// Opens the input file for reading in text mode, or returns null. A directory counts as a
+// file that cannot be opened: the C library opens it, but the first read would fail and end
+// the run with the scanner's fatal read error after the output was already created.
+FILE *open_input(const char *path);
+
 // Whether `output_path` names the regular file open as `input`. Opening the output empties
 // it, which would destroy the input before a byte of it is read; a device such as /dev/null
 // loses nothing and may serve as both.

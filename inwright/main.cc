@@ -15,7 +15,7 @@ static const char USAGE[] =
 int main(int argc, char **argv) {
   handle_standard_options(argc, argv, "inwright", USAGE);
   print_time_banner("Start");
-  yy_input_stream = fopen(argv[1], "r");
+  yy_input_stream = open_input(argv[1]);
   if (yy_input_stream == nullptr) fail("Error opening input file.\nExiting\n");
   if (is_same_file(yy_input_stream, argv[2])) fail("Input and output are the same file.\nExiting\n");
   output_stream = fopen(argv[2], "w");

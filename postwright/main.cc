@@ -22,7 +22,7 @@ static void allocate_token_text_buffer() {
 }
 
 static void open_files(const char *input_path, const char *output_path) {
-  yy_input_stream = fopen(input_path, "r");
+  yy_input_stream = open_input(input_path);
   if (yy_input_stream == nullptr) fail("Cannot open input file.\nExiting\n");
   setvbuf(yy_input_stream, nullptr, _IOFBF, STREAM_BUFFER_SIZE);
   if (is_same_file(yy_input_stream, output_path)) fail("Input and output are the same file.\nExiting\n");

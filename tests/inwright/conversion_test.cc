@@ -25,7 +25,9 @@ void PrintTo(const Case &c, std::ostream *os) { *os << c.name; }
 const std::string START = "<start>\n";
 const std::string DONE = START + "<stop>\n";
 
-Case ok(const char *name, const std::string &input, const std::string &output) { return {name, input, output, DONE, 0}; }
+Case ok(const char *name, const std::string &input, const std::string &output) {
+  return {name, input, output, DONE, 0};
+}
 
 // The run stops on a fault: the message ends standard output and no stop banner follows.
 Case fault(const char *name, const std::string &input, const std::string &output, const std::string &message) {
@@ -40,14 +42,16 @@ const std::vector<Case> &cases() {
       ok("empty input", "", ""),
       ok("worked example", "y = a b & d ! | ;\n", "y =(a&b)|!d;\n"),
       ok("single operand", "a ;\na ! ! ;\na ! ;\n", "a;\na;\n!a;\n"),
-      ok("negated groups", "a b d | ! & ;\na b | ! d & e | ;\na ! b & d | ;\n", "a&!(b|d);\n(!(a|b)&d)|e;\n(!a&b)|d;\n"),
+      ok("negated groups", "a b d | ! & ;\na b | ! d & e | ;\na ! b & d | ;\n",
+         "a&!(b|d);\n(!(a|b)&d)|e;\n(!a&b)|d;\n"),
       ok("argument lists, t-1, numbers, lone minus", "x(t-1) t-1 & ;\n- 5 | ;\nf() g(a,-1) | -12 & ;\n",
          "x(t-1)&t-1;\n-|5;\n(f()|g(a,-1))&-12;\n"),
       ok("t-1 is exactly three characters", "t-2 & ;\nt-12 & ;\ntx ;\n", "t&-2;\nt-1&2;\ntx;\n"),
       ok("quoted names", "\\a b\\ \\e\\\\f\\ | ;\n\\in 1\\(t-1) ;\n", "\\a b\\|\\e\\\\f\\;\n\\in 1\\(t-1);\n"),
       ok("targets", "\\q\\ = a ;\ny(t-1) = b ;\n\\r\\(i) = c ;\n", "\\q\\ =a;\ny(t-1) =b;\n\\r\\(i) =c;\n"),
       ok("braces, blank lines, blanks and tabs", "{\n\n\t a \t ; }\n", "{\n\na;}\n"),
-      ok("comments are copied at once", "-- note\ny = a b\n-- inside\n& ;\n---x\n", "-- note\ny =\n-- inside\na&b;\n---x\n"),
+      ok("comments are copied at once", "-- note\ny = a b\n-- inside\n& ;\n---x\n",
+         "-- note\ny =\n-- inside\na&b;\n---x\n"),
       ok("end marker stops the scan", "a ;\n<<EOF>>\nb ;\n", "a;\n"),
       ok("last line without newline", "a b | ;", "a|b;"),
       {"newline inside a quoted name is echoed", "\\a\nb\\ ;\n", "\\ab\\;\n", START + "\n<stop>\n", 0},
@@ -114,6 +118,7 @@ TEST(CommandLine, OptionsAndUsage) {
       {{"--help"}, USAGE, "", 0},
       {{"--version"}, "inwright (postwright) 1.0.0\n", "", 0},
       {{"/nonexistent/in", "/nonexistent/out"}, START, "Error opening input file.\nExiting\n", 1},
+      {{"/", "/nonexistent/out"}, START, "Error opening input file.\nExiting\n", 1},  // a directory
       {{"/dev/null", "/dev/null"}, DONE, "", 0},  // a device is not emptied by opening it
   };
   for (const Expect &e : table) {

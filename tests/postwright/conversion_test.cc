@@ -177,6 +177,7 @@ TEST(CommandLine, ArgumentsAndFiles) {
       {"unknown option alone", {"--verbose"}, 1, "", USAGE, "<none>"},
       {"extra arguments ignored", {"IN", "DIR/out", "extra"}, 0, COMPLETED, "", "a =b ;\n"},
       {"missing input", {"DIR/missing", "DIR/out"}, 1, "<start>\n", "Cannot open input file.\nExiting\n", "<none>"},
+      {"directory as input", {"DIR", "DIR/out"}, 1, "<start>\n", "Cannot open input file.\nExiting\n", "<none>"},
       {"output directory missing",
        {"IN", "DIR/no/out"},
        1,
