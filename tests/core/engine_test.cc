@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine_test_tables.h"
+#include "program_runner.h"
 #include "scanner.h"
 
 namespace {
@@ -78,9 +79,7 @@ class EngineTest : public ::testing::Test {
     close_files();
     matches.clear();
     terminal_answer = false;
-    input = tmpfile();
-    fwrite(bytes.data(), 1, bytes.size(), input);
-    rewind(input);
+    input = stream_holding(bytes);
     yy_input_stream = input;
     echo = tmpfile();
     yy_output_stream = echo;

@@ -13,6 +13,7 @@
 #include "infix_parse_tables.h"
 #include "infix_scan_tables.h"
 #include "infix_scanner.h"
+#include "program_runner.h"
 #include "scanner.h"
 
 namespace {
@@ -48,9 +49,7 @@ class TokenTest : public ::testing::Test {
     reset();
     token_text_buffer = static_cast<char *>(calloc(TINY_TOKEN_TEXT_SIZE, 1));
     token_text_size = TINY_TOKEN_TEXT_SIZE;
-    input = tmpfile();
-    fwrite(bytes.data(), 1, bytes.size(), input);
-    rewind(input);
+    input = stream_holding(bytes);
     yy_input_stream = input;
     echo = tmpfile();
     yy_output_stream = echo;

@@ -42,6 +42,13 @@ bool file_exists(const std::string &path) {
   return stat(path.c_str(), &st) == 0;
 }
 
+FILE *stream_holding(const std::string &bytes) {
+  FILE *stream = tmpfile();
+  fwrite(bytes.data(), 1, bytes.size(), stream);
+  rewind(stream);
+  return stream;
+}
+
 RunResult run_command(const std::string &exe, const std::vector<std::string> &args) {
   std::string dir = make_scratch_dir();
   std::string out_path = dir + "/stdout", err_path = dir + "/stderr";

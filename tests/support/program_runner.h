@@ -3,6 +3,7 @@
 #ifndef TESTS_SUPPORT_PROGRAM_RUNNER_H
 #define TESTS_SUPPORT_PROGRAM_RUNNER_H
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ void remove_scratch_dir(const std::string &dir);
 void write_file(const std::string &path, const std::string &bytes);
 std::string read_file(const std::string &path);
 bool file_exists(const std::string &path);
+
+// An anonymous temporary stream holding `bytes`, positioned at its start: scanner input for
+// tests that drive the engine in process.
+FILE *stream_holding(const std::string &bytes);
 
 // Runs `exe args...` with standard input from /dev/null; stdout and stderr are captured.
 RunResult run_command(const std::string &exe, const std::vector<std::string> &args);
