@@ -25,8 +25,7 @@ size() { wc -c <"$1"; }
 
 echo "== scanner engine (infix rules, classifying actions only)"
 "$mk" infix 40 >"$work/in.infix"
-"$build/bench/scan_bench_dense" "dense table" "$work/in.infix"
-"$build/bench/scan_bench_compressed" "compressed rows" "$work/in.infix"
+"$build/bench/scan_bench" "scanner" "$work/in.infix"
 
 echo "== whole programs on 40 MB (baseline: cat of the same file)"
 "$mk" postfix 40 >"$work/in.postfix"

@@ -1,12 +1,10 @@
 // Scanner throughput: the engine with the infix rules (actions that only classify) over a
 // file, beside a plain block read of the same file in the same run. Prints MB/s and the ratio.
-// Built twice: with the dense per-byte table and with the compressed-row walk, to show what
-// the dense expansion buys.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 
-#include "scanner.h"
+#include "scanner_internal.h"
 
 static long token_count = 0;  // tokens the engine returned
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "process.h"
+
 #ifndef PROGRAM_VERSION
 #error "PROGRAM_VERSION must be defined by the build"
 #endif
@@ -26,21 +28,21 @@ void print_time_banner(const char *label) {
 void handle_standard_options(int argc, char **argv, const char *program, const char *usage) {
   if (argc == 2 && strcmp(argv[1], "--help") == 0) {
     fputs(usage, stdout);
-    exit(EXIT_SUCCESS);
+    end_process(EXIT_SUCCESS);
   }
   if (argc == 2 && strcmp(argv[1], "--version") == 0) {
     printf("%s (postwright) %s\n", program, PROGRAM_VERSION);
-    exit(EXIT_SUCCESS);
+    end_process(EXIT_SUCCESS);
   }
   if (argc < 1 + FILE_ARGUMENTS) {
     fputs(usage, stderr);
-    exit(EXIT_FAILURE);
+    end_process(EXIT_INPUT_FAULT);
   }
 }
 
 void fail(const char *message) {
   fputs(message, stderr);
-  exit(EXIT_FAILURE);
+  end_process(EXIT_INPUT_FAULT);
 }
 
 FILE *open_input(const char *path) {
@@ -59,10 +61,4 @@ bool is_same_file(FILE *input, const char *output_path) {
   if (fstat(fileno(input), &in) != 0 || !S_ISREG(in.st_mode)) return false;
   if (stat(output_path, &out) != 0) return false;
   return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
-}
-
-bool close_output(FILE *output) {
-  bool written = ferror(output) == 0;
-  if (fclose(output) != 0) written = false;
-  return written;
 }

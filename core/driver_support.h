@@ -28,8 +28,4 @@ bool is_same_file(FILE *input, const char *output_path);
 // failures.
 [[noreturn]] void fail(const char *message);
 
-// Closes `output` and tells whether everything written reached the file: a full disk or an
-// I/O error shows in the stream's error indicator or in the final flush.
-bool close_output(FILE *output);
-
 #endif

@@ -1,6 +1,6 @@
-// The table-driven longest-match scanner shared by both programs: engine variables, the
-// input buffer record and its operations, and the hooks each program supplies at link time.
-// Entry point: yy_next_token(). One scanner per process; nothing here is reentrant.
+// The table-driven longest-match scanner shared by both programs: what a program's rule
+// actions and driver see of it. Entry point: yy_next_token(). One scanner per process;
+// nothing here is reentrant. The engine's own records live in scanner_internal.h.
 #ifndef CORE_SCANNER_H
 #define CORE_SCANNER_H
 
@@ -31,57 +31,25 @@ struct ScannerTables {
 
 extern const ScannerTables yy_tables;  // defined by the program's generated tables
 
-// Supplied by each program. The action routine runs rule `action` (1..R) and returns a token
-// code, or YY_NO_TOKEN to let the engine go on with the next match.
+// Supplied by each program. The action routine runs rule `action` (1..R, then the
+// end-of-file actions) and returns a token code, or YY_NO_TOKEN to let the engine go on
+// with the next match.
 constexpr int YY_NO_TOKEN = -1;
 int yy_rule_action(int action);
 int yy_is_terminal(int fd);  // > 0 when refills of this descriptor read line by line
 
-constexpr int DEFAULT_BUFFER_SIZE = 16384;  // capacity of the buffer the first call creates
-constexpr int READ_CHUNK_LIMIT = 8192;      // most bytes one refill reads
-
-enum BufferStatus { buffer_new = 0, buffer_normal = 1, buffer_eof_pending = 2 };
-enum RefillResult { refill_continue = 0, refill_end_of_input = 1, refill_last_match = 2 };
-
-struct yy_buffer {
-  FILE *input_stream;  // stream the buffer is filled from
-  char *chars;         // capacity + 2 bytes, owned by the buffer
-  char *position;      // scan position saved in the buffer
-  uint32_t capacity;   // usable size of chars, without the two end-of-buffer bytes
-  int32_t char_count;  // characters held
-  int interactive;     // 1: refills read byte by byte and stop after a newline
-  int status;          // BufferStatus
-};
-
-// Engine variables: one set per process.
-extern int yy_first_call;            // 1 until the first yy_next_token call
-extern int yy_start_state;           // 2 * start condition + 1
-extern FILE *yy_input_stream;        // stream the engine's buffer reads
-extern FILE *yy_output_stream;       // where the default rule echoes
-extern yy_buffer *yy_active_buffer;  // the buffer being scanned
-extern char *yy_scan_pos;            // where the next match begins
-extern char yy_held_char;            // byte displaced by the NUL ending the token
-extern int yy_char_count;            // characters in the active buffer
-extern char *yy_token_text;          // start of the matched text, NUL-terminated in place
-extern int yy_token_length;          // length of the matched text
-extern int yy_last_accept_state;     // last accepting state of the current match
-extern char *yy_last_accept_pos;     // end of the text that state accepts
+extern int yy_start_state;      // 2 * start condition + 1
+extern FILE *yy_input_stream;   // stream the engine's buffer reads; set by the driver
+extern FILE *yy_output_stream;  // where the default rule echoes; standard output if unset
+extern char *yy_token_text;     // start of the matched text, NUL-terminated in place
+extern int yy_token_length;     // length of the matched text
 
 int yy_next_token();
 inline void yy_begin(int condition) { yy_start_state = 2 * condition + 1; }
 void yy_echo();  // the default rule's action: the matched text to yy_output_stream
-[[noreturn]] void yy_fatal(const char *message);
 
-yy_buffer *yy_create_buffer(FILE *stream, int capacity);
-void yy_attach_stream(yy_buffer *buffer, FILE *stream);
-void yy_reset_buffer(yy_buffer *buffer);
-void yy_load_active();
-void yy_restart_stream(FILE *stream);
-void *yy_alloc(size_t size);
-void *yy_realloc(void *memory, size_t size);
-
-// Transition from `state` on class `cls` through the compressed rows.
-int yy_transition(int state, int cls);
+// The failure that no rule action can handle: an action number outside the tables.
+[[noreturn]] void yy_no_action_found();
 
 // Returns every engine variable to its value before the first call and releases the buffer,
 // so tests and fuzzers can run several inputs in one process.

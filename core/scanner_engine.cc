@@ -1,5 +1,5 @@
 // The scanner engine: longest match over a row-compressed DFA with back-up, the end-of-buffer
-// action (refill, NUL bytes inside the text), and the end-of-input restart.
+// action (refill, NUL bytes inside the text), the input buffer and the end-of-input restart.
 //
 // The tables are the classic base/default/next/check encoding of a DFA over byte equivalence
 // classes (Aho, Sethi, Ullman, "Compilers", 3.9). Two NUL bytes behind the characters take
@@ -11,7 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "scanner.h"
+#include "process.h"
+#include "scanner_internal.h"
 
 int yy_first_call = 1;
 int yy_start_state = 0;
@@ -28,13 +29,9 @@ char *yy_last_accept_pos = nullptr;
 
 static int16_t *dense_next = nullptr;  // (J + 1) rows of 256: target of state on byte
 
-void yy_fatal(const char *message) {
-  fprintf(stderr, "%s\n", message);
-  exit(2);
-}
+void yy_no_action_found() { yy_fatal("fatal flex scanner internal error--no action found"); }
 
-int yy_transition(int state, int cls) {
-  const ScannerTables &t = yy_tables;
+int yy_transition(const ScannerTables &t, int state, int cls) {
   int row = state;
   int k = cls;
   while (t.check[t.base[row] + k] != row) {
@@ -50,11 +47,11 @@ static void build_dense_table() {
   const ScannerTables &t = yy_tables;
   size_t rows = static_cast<size_t>(t.jam_state) + 1;
   dense_next = static_cast<int16_t *>(malloc(rows * 256 * sizeof(int16_t)));
-  if (dense_next == nullptr) yy_fatal("out of dynamic memory in yy_next_token()");
+  if (dense_next == nullptr) die("yy_next_token");
   int16_t target[256];
   for (size_t s = 0; s < rows; s++) {
     for (int k = 0; k <= t.class_count; k++)
-      target[k] = static_cast<int16_t>(s == 0 ? t.jam_state : yy_transition(static_cast<int>(s), k));
+      target[k] = static_cast<int16_t>(s == 0 ? t.jam_state : yy_transition(t, static_cast<int>(s), k));
     for (int b = 0; b < 256; b++) dense_next[s * 256 + b] = target[t.classes[b]];
   }
 }
@@ -98,7 +95,7 @@ static int yy_rescan() {
       yy_last_accept_pos = p;
       accepted = true;
     }
-    state = byte != 0 ? dense_next[static_cast<size_t>(state) * 256 + byte] : yy_transition(state, t.nul_class);
+    state = byte != 0 ? dense_next[static_cast<size_t>(state) * 256 + byte] : yy_transition(t, state, t.nul_class);
   }
   rescan_length = accepted ? static_cast<int>(yy_scan_pos - yy_token_text) : 0;
   rescan_state = state;
@@ -114,7 +111,7 @@ static int yy_try_nul(int state) {
     yy_last_accept_state = state;
     yy_last_accept_pos = yy_scan_pos;
   }
-  int target = yy_transition(state, t.nul_class);
+  int target = yy_transition(t, state, t.nul_class);
   return target == t.jam_state ? 0 : target;
 }
 
@@ -187,7 +184,7 @@ int yy_next_token() {
   const int16_t *const base = t.base;
   const int jam_base = t.jam_base;
   if (yy_first_call) first_call_setup();
-  [[maybe_unused]] const int16_t *const dense = dense_next;
+  const int16_t *const dense = dense_next;
 
   for (;;) {  // one match per iteration
     *yy_scan_pos = yy_held_char;
@@ -208,11 +205,7 @@ int yy_next_token() {
           last_state = state;
           last_pos = p;
         }
-#ifdef SCANNER_COMPRESSED_LOOP  // the benchmark's baseline: walk the compressed rows per byte
-        state = yy_transition(state, t.classes[static_cast<unsigned char>(*p)]);
-#else
         state = dense[static_cast<size_t>(state) * 256 + static_cast<unsigned char>(*p)];
-#endif
         ++p;
       } while (base[state] != jam_base);
       yy_last_accept_state = last_state;
@@ -239,7 +232,7 @@ int yy_next_token() {
       state = yy_last_accept_state;
       goto find_action;
     }
-    if (action < 0 || action > last_action) yy_fatal("fatal flex scanner internal error--no action found");
+    if (action < 0 || action > last_action) yy_no_action_found();
     if (action != end_of_buffer_action) {
       int token = yy_rule_action(action);
       if (token != YY_NO_TOKEN) return token;
@@ -304,4 +297,47 @@ void yy_reset_engine() {
   yy_held_char = 0;
   yy_char_count = yy_token_length = yy_last_accept_state = 0;
   rescan_length = 0;
+}
+
+// Input buffers.
+void *yy_alloc(size_t size) { return malloc(size); }
+
+void *yy_realloc(void *memory, size_t size) { return realloc(memory, size); }
+
+yy_buffer *yy_create_buffer(FILE *stream, int capacity) {
+  yy_buffer *buffer = static_cast<yy_buffer *>(yy_alloc(sizeof(yy_buffer)));
+  if (buffer == nullptr) die("yy_create_buffer");
+  buffer->capacity = static_cast<uint32_t>(capacity);
+  // Two bytes beyond the capacity hold the end-of-buffer NULs that end every match.
+  buffer->chars = static_cast<char *>(yy_alloc(buffer->capacity + 2));
+  if (buffer->chars == nullptr) die("yy_create_buffer");
+  yy_attach_stream(buffer, stream);
+  return buffer;
+}
+
+void yy_attach_stream(yy_buffer *buffer, FILE *stream) {
+  yy_reset_buffer(buffer);
+  buffer->input_stream = stream;
+  buffer->interactive = stream != nullptr && yy_is_terminal(fileno(stream)) > 0 ? 1 : 0;
+}
+
+void yy_reset_buffer(yy_buffer *buffer) {
+  buffer->char_count = 0;
+  buffer->chars[0] = 0;
+  buffer->chars[1] = 0;
+  buffer->position = buffer->chars;
+  buffer->status = buffer_new;
+  if (buffer == yy_active_buffer) yy_load_active();
+}
+
+void yy_load_active() {
+  yy_char_count = yy_active_buffer->char_count;
+  yy_scan_pos = yy_token_text = yy_active_buffer->position;
+  yy_input_stream = yy_active_buffer->input_stream;
+  yy_held_char = *yy_scan_pos;
+}
+
+void yy_restart_stream(FILE *stream) {
+  yy_attach_stream(yy_active_buffer, stream);
+  yy_load_active();
 }

@@ -10,25 +10,25 @@
 #include "expr_tree.h"
 
 #include <cstdlib>
-#include <vector>
 
 #include "fragment_queue.h"
-
-constexpr int OUT_OF_MEMORY_STATUS = 2;  // same status as the scanner's own fatal errors
+#include "output.h"
+#include "process.h"
+#include "record_pool.h"
 
 NodeStack node_stack = {nullptr, nullptr};
 
-static void *allocate_zeroed(size_t size, const char *who) {
-  void *memory = calloc(1, size);
-  if (memory == nullptr) {
-    fprintf(stderr, "out of dynamic memory in %s()\n", who);
-    exit(OUT_OF_MEMORY_STATUS);
-  }
-  return memory;
+static RecordPool node_pool = RECORD_POOL(ExprNode, "create_node");
+static RecordPool cell_pool = RECORD_POOL(StackCell, "push_node");
+
+static ExprNode *create_node() {
+  auto *node = static_cast<ExprNode *>(pool_take(&node_pool));
+  *node = ExprNode{};
+  return node;
 }
 
 ExprNode *create_leaf() {
-  ExprNode *leaf = static_cast<ExprNode *>(allocate_zeroed(sizeof(ExprNode), "create_leaf"));
+  ExprNode *leaf = create_node();
   leaf->op = LEAF_OP;
   return leaf;
 }
@@ -39,7 +39,7 @@ static ExprNode *rightmost_leaf(ExprNode *node) { return node->left == nullptr ?
 
 // The subtrees never change shape once joined, so the cached end leaves stay valid.
 ExprNode *create_operator(char op, ExprNode *left, ExprNode *right) {
-  ExprNode *node = static_cast<ExprNode *>(allocate_zeroed(sizeof(ExprNode), "create_operator"));
+  ExprNode *node = create_node();
   node->op = op;
   node->left = left;
   node->right = right;
@@ -49,8 +49,9 @@ ExprNode *create_operator(char op, ExprNode *left, ExprNode *right) {
 }
 
 void push_node(NodeStack *stack, ExprNode *tree) {
-  StackCell *cell = static_cast<StackCell *>(allocate_zeroed(sizeof(StackCell), "push_node"));
+  auto *cell = static_cast<StackCell *>(pool_take(&cell_pool));
   cell->node = tree;
+  cell->next = nullptr;
   if (stack->bottom == nullptr) {
     stack->bottom = cell;
   } else {
@@ -63,7 +64,7 @@ ExprNode *pop_node(NodeStack *stack) {
   StackCell *cell = stack->top;
   StackCell *below = cell->next;
   ExprNode *tree = cell->node;
-  free(cell);
+  pool_give(&cell_pool, cell);
   stack->top = below;
   if (below == nullptr) stack->bottom = nullptr;
   return tree;
@@ -88,37 +89,52 @@ void remove_parens(ExprNode *node) {
 }
 
 // Prints "(" until `printed` reaches `target`.
-static void open_up_to(int64_t target, int64_t *printed, FILE *stream) {
-  for (; *printed < target; ++*printed) putc('(', stream);
+static void open_up_to(int64_t target, int64_t *printed) {
+  for (; *printed < target; ++*printed) output_char('(');
 }
 
 // Prints a leaf with the marks of the groups that begin at it. `spine` lists the operator
 // nodes from the outermost group beginning at this leaf down to its parent; the innermost of
 // them own the innermost of the leaf's opening parentheses, so a negated spine node's "!"
 // goes where only its own and the deeper groups' parentheses remain to be printed.
-static void print_leaf(const ExprNode *leaf, const ExprNode *const *spine, size_t spine_length, FILE *stream) {
+static void print_leaf(const ExprNode *leaf, const ExprNode *const *spine, size_t spine_length) {
   int64_t printed = 0;
   for (size_t i = 0; i < spine_length; i++) {
     if (!spine[i]->negated) continue;
-    open_up_to(leaf->open_parens - static_cast<int64_t>(spine_length - i), &printed, stream);
-    putc('!', stream);
+    open_up_to(leaf->open_parens - static_cast<int64_t>(spine_length - i), &printed);
+    output_char('!');
   }
-  open_up_to(leaf->open_parens, &printed, stream);
-  if (leaf->negated) putc('!', stream);
+  open_up_to(leaf->open_parens, &printed);
+  if (leaf->negated) output_char('!');
   print_next_fragment();
-  for (int32_t i = 0; i < leaf->close_parens; i++) putc(')', stream);
+  for (int32_t i = 0; i < leaf->close_parens; i++) output_char(')');
 }
 
-void print_tree(const ExprNode *node, FILE *stream) {
-  std::vector<const ExprNode *> pending;  // operator nodes whose operator and right side are still due
+// Operator nodes whose operator and right side are still due, kept from one statement to the
+// next so that printing allocates only when a tree is deeper than any before it.
+static const ExprNode **pending = nullptr;
+static size_t pending_capacity = 0;
+
+static void push_pending(size_t depth, const ExprNode *node) {
+  if (depth == pending_capacity) {
+    size_t capacity = pending_capacity == 0 ? 64 : pending_capacity * 2;
+    auto *grown = static_cast<const ExprNode **>(realloc(pending, capacity * sizeof *pending));
+    if (grown == nullptr) die("print_tree");
+    pending = grown;
+    pending_capacity = capacity;
+  }
+  pending[depth] = node;
+}
+
+void print_tree(const ExprNode *node) {
+  size_t depth = 0;
   for (;;) {
-    size_t spine_start = pending.size();
-    for (; node->left != nullptr; node = node->left) pending.push_back(node);
-    print_leaf(node, pending.data() + spine_start, pending.size() - spine_start, stream);
-    if (pending.empty()) return;
-    const ExprNode *parent = pending.back();
-    pending.pop_back();
-    putc(parent->op, stream);
+    size_t spine_start = depth;
+    for (; node->left != nullptr; node = node->left) push_pending(depth++, node);
+    print_leaf(node, pending + spine_start, depth - spine_start);
+    if (depth == 0) return;
+    const ExprNode *parent = pending[--depth];
+    output_char(parent->op);
     node = parent->right;
   }
 }
@@ -127,7 +143,7 @@ void release_tree(ExprNode *node) {
   while (node != nullptr) {
     if (node->left == nullptr) {
       ExprNode *next = node->right;
-      free(node);
+      pool_give(&node_pool, node);
       node = next;
     } else {  // rotate right: the left child moves up, the node becomes its right child
       ExprNode *child = node->left;
@@ -140,4 +156,13 @@ void release_tree(ExprNode *node) {
 
 void release_node_stack(NodeStack *stack) {
   while (stack->top != nullptr) release_tree(pop_node(stack));
+}
+
+void release_tree_storage() {
+  release_node_stack(&node_stack);
+  pool_release(&node_pool);
+  pool_release(&cell_pool);
+  free(pending);
+  pending = nullptr;
+  pending_capacity = 0;
 }

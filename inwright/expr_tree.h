@@ -6,7 +6,6 @@
 #define INWRIGHT_EXPR_TREE_H
 
 #include <cstdint>
-#include <cstdio>
 
 constexpr char LEAF_OP = 1;  // `op` of an operand leaf; operator nodes hold '&' or '|'
 
@@ -42,16 +41,20 @@ ExprNode *create_leaf();
 ExprNode *create_operator(char op, ExprNode *left, ExprNode *right);
 
 void push_node(NodeStack *stack, ExprNode *tree);
-ExprNode *pop_node(NodeStack *stack);  // the stack must not be empty
+ExprNode *pop_node(NodeStack *stack);                       // the stack must not be empty
 int stacked_tree_count(const NodeStack *stack, int limit);  // counts up to `limit` trees
 
 void add_parens(ExprNode *node);     // one more pair around the node's group; no-op on a leaf
 void remove_parens(ExprNode *node);  // one pair fewer; no-op on a leaf
 
-// Prints the tree in infix form; each leaf's text comes from print_next_fragment.
-void print_tree(const ExprNode *node, FILE *stream);
+// Prints the tree in infix form to the output; each leaf's text comes from print_next_fragment.
+void print_tree(const ExprNode *node);
 
-void release_tree(ExprNode *node);       // releases every node of the tree
+void release_tree(ExprNode *node);          // releases every node of the tree
 void release_node_stack(NodeStack *stack);  // releases every cell and stacked tree
+
+// Releases the node stack and all memory kept for nodes, cells and the printer: back to the
+// state at program start.
+void release_tree_storage();
 
 #endif

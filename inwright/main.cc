@@ -5,7 +5,8 @@
 #include <cstdlib>
 
 #include "driver_support.h"
-#include "fragment_queue.h"
+#include "output.h"
+#include "process.h"
 #include "scanner.h"
 
 static const char USAGE[] =
@@ -24,7 +25,7 @@ int main(int argc, char **argv) {
   yy_next_token();
 
   fclose(yy_input_stream);
-  if (!close_output(output_stream)) fail("Error writing output file.\nExiting\n");
+  if (!output_close()) fail("Error writing output file.\nExiting\n");
   print_time_banner("Stop ");
-  return EXIT_SUCCESS;
+  end_process(EXIT_SUCCESS);
 }

@@ -4,90 +4,69 @@
 // the output the moment they are read. Entry point: yy_rule_action, called by the engine.
 #include "postfix_scanner.h"
 
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
 #include "expr_tree.h"
 #include "fragment_queue.h"
+#include "output.h"
 #include "postfix_scan_tables.h"
+#include "process.h"
 #include "scanner.h"
+#include "token_text.h"
 
-constexpr int INPUT_ERROR_STATUS = 1;    // the user's input is at fault
-constexpr int OUT_OF_MEMORY_STATUS = 2;  // same status as the scanner's own fatal errors
-constexpr char COMMENT_MARK[] = "--";    // what opens a comment line; kept in its output
+constexpr char COMMENT_MARK[] = "--";  // what opens a comment line; kept in its output
 constexpr size_t COMMENT_MARK_LENGTH = sizeof(COMMENT_MARK) - 1;
 
-char *token_text_buffer = nullptr;
-size_t token_text_size = 0;
-size_t token_text_length = 0;
 int current_line = 1;
-
-static size_t comment_length = 0;  // characters of the open comment line, "--" included
 
 int yy_is_terminal(int) { return 0; }  // input is always read in blocks
 
-
-// Makes room for `length` more characters after `used` ones, plus a terminating NUL.
-static void reserve_token_text(size_t used, size_t length) {
-  size_t needed = used + length + 1;
-  if (needed <= token_text_size) return;
-  size_t size = token_text_size == 0 ? TOKEN_TEXT_INITIAL_SIZE : token_text_size;
-  while (size < needed) size *= 2;
-  char *grown = static_cast<char *>(realloc(token_text_buffer, size));
-  if (grown == nullptr) {
-    fputs("out of dynamic memory in reserve_token_text()\n", stderr);
-    exit(OUT_OF_MEMORY_STATUS);
-  }
-  token_text_buffer = grown;
-  token_text_size = size;
+void reset_postfix_scanner() {
+  token_text_clear();
+  release_tree_storage();
+  current_line = 1;
 }
 
-// Copies `length` characters to position `at` of the work buffer and returns the new end.
-static size_t put_token_text(size_t at, const char *text, size_t length) {
-  reserve_token_text(at, length);
-  memcpy(token_text_buffer + at, text, length);
-  token_text_buffer[at + length] = 0;
-  return at + length;
-}
+static void append_match() { token_text_append(yy_token_text, static_cast<size_t>(yy_token_length)); }
 
 [[noreturn]] static void illegal_character(const char *text) {
   printf("ERROR -illegal character %s", text);
-  exit(INPUT_ERROR_STATUS);
+  end_process(EXIT_INPUT_FAULT);
 }
 
 // A NUL inside a quoted name or a comment line would cut the text short wherever it is
 // used as a string, so it is refused like any other byte outside the language.
-static void refuse_nul(const char *text, size_t length) {
-  if (memchr(text, 0, length) != nullptr) illegal_character("");
+static void refuse_nul() {
+  if (memchr(yy_token_text, 0, static_cast<size_t>(yy_token_length)) != nullptr) illegal_character("");
 }
 
 [[noreturn]] static void stop_on_fault(const char *fault) {
   printf("ERROR -%s in line %d\n", fault, current_line);
-  exit(INPUT_ERROR_STATUS);
+  end_process(EXIT_INPUT_FAULT);
 }
 
 static void require_trees(int count) {
   if (stacked_tree_count(&node_stack, count) < count) stop_on_fault("missing operand");
 }
 
-static void push_operand(const char *text) {
-  enqueue_fragment(text);
+static void push_operand(const char *text, size_t length) {
+  enqueue_fragment(text, length);
   push_node(&node_stack, create_leaf());
 }
 
 static void close_quoted_operand() {
-  token_text_length = put_token_text(token_text_length, yy_token_text, static_cast<size_t>(yy_token_length));
-  enqueue_fragment(token_text_buffer);
-  token_text_length = 0;
+  append_match();
+  push_operand(token_text_buffer, token_text_length);
+  token_text_clear();
   yy_begin(NORMAL);
-  push_node(&node_stack, create_leaf());
 }
 
 static void close_quoted_target() {
-  token_text_length = put_token_text(token_text_length, yy_token_text, static_cast<size_t>(yy_token_length));
-  fwrite(token_text_buffer, 1, token_text_length, output_stream);
+  append_match();
+  output_text(token_text_buffer, token_text_length);
+  token_text_clear();
   yy_begin(NORMAL);
-  token_text_length = 0;
 }
 
 static void join_operands(char op) {
@@ -114,24 +93,20 @@ static void end_statement() {
   ExprNode *root = pop_node(&node_stack);
   bool negated_group = root->left != nullptr && root->negated;
   if (!negated_group) remove_parens(root);
-  print_tree(root, output_stream);
+  print_tree(root);
   release_tree(root);
-  fputc(';', output_stream);
+  output_char(';');
 }
 
+// A comment is assembled from its "--" and the rest of its line, then written whole.
 static void open_comment() {
-  comment_length = put_token_text(0, COMMENT_MARK, COMMENT_MARK_LENGTH);
+  token_text_append(COMMENT_MARK, COMMENT_MARK_LENGTH);
   yy_begin(COMMENT_LINE);
 }
 
-static void add_comment_text(const char *text, size_t length) {
-  refuse_nul(text, length);
-  comment_length = put_token_text(comment_length, text, length);
-}
-
 static void write_comment() {
-  fwrite(token_text_buffer, 1, comment_length, output_stream);
-  comment_length = 0;
+  output_text(token_text_buffer, token_text_length);
+  token_text_clear();
   yy_begin(NORMAL);
 }
 
@@ -144,7 +119,7 @@ static int end_scan() {
 int yy_rule_action(int action) {
   switch (action) {
     case RULE_QUOTE_OPEN:
-      token_text_length = put_token_text(token_text_length, yy_token_text, static_cast<size_t>(yy_token_length));
+      append_match();
       yy_begin(QUOTED_NAME);
       break;
     case RULE_QUOTE_CLOSE:
@@ -157,8 +132,8 @@ int yy_rule_action(int action) {
       break;
     case RULE_QUOTE_BACKSLASHES:
     case RULE_QUOTE_CHAR:
-      refuse_nul(yy_token_text, static_cast<size_t>(yy_token_length));
-      token_text_length = put_token_text(token_text_length, yy_token_text, static_cast<size_t>(yy_token_length));
+      refuse_nul();
+      append_match();
       break;
     case RULE_AND:
       join_operands('&');
@@ -172,11 +147,11 @@ int yy_rule_action(int action) {
     case RULE_IDENTIFIER:
     case RULE_IDENTIFIER_ARGS:
     case RULE_NUMBER:
-      push_operand(yy_token_text);
+      push_operand(yy_token_text, static_cast<size_t>(yy_token_length));
       break;
     case RULE_TARGET:
     case RULE_TARGET_ARGS:
-      fwrite(yy_token_text, 1, static_cast<size_t>(yy_token_length), output_stream);
+      output_text(yy_token_text, static_cast<size_t>(yy_token_length));
       break;
     case RULE_SEMICOLON:
       end_statement();
@@ -185,10 +160,10 @@ int yy_rule_action(int action) {
       break;
     case RULE_LBRACE:
     case RULE_RBRACE:
-      fputc(yy_token_text[0], output_stream);
+      output_char(yy_token_text[0]);
       break;
     case RULE_NEWLINE:
-      fputc('\n', output_stream);
+      output_char('\n');
       current_line++;
       break;
     case RULE_END_MARKER:
@@ -197,12 +172,14 @@ int yy_rule_action(int action) {
       open_comment();
       break;
     case RULE_COMMENT_LINE:
-      add_comment_text(yy_token_text, static_cast<size_t>(yy_token_length));
+      refuse_nul();
+      append_match();
       write_comment();
       current_line++;
       break;
     case RULE_COMMENT_TAIL:  // the input ends without a newline: no line completed
-      add_comment_text(yy_token_text, static_cast<size_t>(yy_token_length));
+      refuse_nul();
+      append_match();
       write_comment();
       break;
     case RULE_ILLEGAL:
@@ -218,7 +195,7 @@ int yy_rule_action(int action) {
     case ACTION_EOF_NORMAL:
       return end_scan();
     default:
-      yy_fatal("fatal flex scanner internal error--no action found");
+      yy_no_action_found();
   }
   return YY_NO_TOKEN;
 }

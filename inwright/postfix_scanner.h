@@ -1,16 +1,15 @@
-// The postfix token rules' shared state: the work buffer in which quoted names and comment
-// lines are assembled, and the line counter that error messages print. The rule actions
-// themselves are the scanner's yy_rule_action hook (postfix_scanner.cc).
+// The postfix token rules' own state and its reset. The rule actions themselves are the
+// scanner's yy_rule_action hook (postfix_scanner.cc); quoted names and comment lines are
+// assembled in the shared token text buffer (token_text.h).
 #ifndef INWRIGHT_POSTFIX_SCANNER_H
 #define INWRIGHT_POSTFIX_SCANNER_H
 
-#include <cstddef>
+constexpr int TOKEN_TEXT_INITIAL_SIZE = 32000;  // bytes of the work buffer at its first use
 
-constexpr size_t TOKEN_TEXT_INITIAL_SIZE = 32000;  // bytes allocated at the first use
+extern int current_line;  // input line being scanned, from 1
 
-extern char *token_text_buffer;  // assembles a quoted name or a comment line; grows as needed
-extern size_t token_text_size;   // bytes allocated for token_text_buffer
-extern size_t token_text_length; // characters of the open quoted name; 0 outside QUOTED_NAME
-extern int current_line;         // input line being scanned, from 1
+// Returns the rule actions' state, the node stack and the tree storage to their values at
+// program start: for tests and fuzzers that run several inputs in one process.
+void reset_postfix_scanner();
 
 #endif

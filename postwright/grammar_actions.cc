@@ -13,14 +13,16 @@
 #include "fragment_queue.h"
 #include "infix_parse_tables.h"
 #include "infix_scanner.h"
+#include "output.h"
 #include "parse_engine.h"
 
 bool last_output_was_number = false;
 
 void reset_grammar_actions() { last_output_was_number = false; }
 
-static void write_text(const char *text) {
-  fputs(text, output_stream);
+template <size_t N>
+static void write_text(const char (&text)[N]) {
+  output_text(text, N - 1);
   last_output_was_number = false;
 }
 
@@ -30,7 +32,7 @@ static void print_fragment() {
 
 static void print_number() {
   if (fragment_head == nullptr) return;  // nothing queued: nothing is written
-  if (last_output_was_number) fputc(' ', output_stream);
+  if (last_output_was_number) output_char(' ');
   print_next_fragment();
   last_output_was_number = true;
 }

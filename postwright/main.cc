@@ -7,19 +7,16 @@
 #include "driver_support.h"
 #include "fragment_queue.h"
 #include "infix_scanner.h"
+#include "output.h"
 #include "parse_engine.h"
+#include "process.h"
 #include "scanner.h"
+#include "token_text.h"
 
 static const char USAGE[] =
     "Usage: postwright INFIX_INPUT POSTFIX_OUTPUT\n"
     "Converts Boolean assignment statements from infix to postfix notation.\n";
 constexpr int STREAM_BUFFER_SIZE = 0x7fff;  // full buffering of both files, in bytes
-
-static void allocate_token_text_buffer() {
-  token_text_buffer = static_cast<char *>(calloc(TOKEN_TEXT_INITIAL_SIZE, 1));
-  if (token_text_buffer == nullptr) fail("Cannot allocate memory.\nExiting\n");
-  token_text_size = TOKEN_TEXT_INITIAL_SIZE;
-}
 
 static void open_files(const char *input_path, const char *output_path) {
   yy_input_stream = open_input(input_path);
@@ -34,12 +31,12 @@ static void open_files(const char *input_path, const char *output_path) {
 int main(int argc, char **argv) {
   handle_standard_options(argc, argv, "postwright", USAGE);
   print_time_banner("Start");
-  allocate_token_text_buffer();
+  token_text_allocate(TOKEN_TEXT_INITIAL_SIZE);
   clear_fragment_queue();
   open_files(argv[1], argv[2]);
   int result = parse_input();
   fclose(yy_input_stream);
-  if (!close_output(output_stream)) fail("Cannot write output file.\nExiting\n");
+  if (!output_close()) fail("Cannot write output file.\nExiting\n");
   print_time_banner("Stop ");
-  return result == parse_accepted ? EXIT_SUCCESS : EXIT_FAILURE;
+  end_process(result == parse_accepted ? EXIT_SUCCESS : EXIT_INPUT_FAULT);
 }

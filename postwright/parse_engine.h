@@ -3,7 +3,7 @@
 #ifndef POSTWRIGHT_PARSE_ENGINE_H
 #define POSTWRIGHT_PARSE_ENGINE_H
 
-constexpr int NO_LOOKAHEAD = -2;       // lookahead value when no token is held
+constexpr int NO_LOOKAHEAD = -2;  // lookahead value when no token is held
 constexpr int PARSE_STACK_INITIAL = 200;
 constexpr int PARSE_STACK_MAX = 10000;
 

@@ -8,7 +8,7 @@
 
 #include "engine_test_tables.h"
 #include "program_runner.h"
-#include "scanner.h"
+#include "scanner_internal.h"
 
 namespace {
 

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "output.h"
+
 class FragmentQueueTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -16,6 +18,7 @@ class FragmentQueueTest : public ::testing::Test {
     fclose(output_stream);
   }
   std::string written() {
+    output_flush();
     fflush(output_stream);
     std::string s;
     rewind(output_stream);

@@ -1,13 +1,15 @@
 // Expression trees in process: trees are built as the token rules build them (one pair per
 // operator, the root's pair taken away unless it is a negated group), printed into a
 // scratch file, and released; deep trees check that nothing recurses on the input's depth.
+#include "expr_tree.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "expr_tree.h"
 #include "fragment_queue.h"
+#include "output.h"
 
 namespace {
 
@@ -15,7 +17,7 @@ class ExprTreeTest : public ::testing::Test {
  protected:
   void SetUp() override { output_stream = tmpfile(); }
   void TearDown() override {
-    release_node_stack(&node_stack);
+    release_tree_storage();
     release_fragment_queue();
     fclose(output_stream);
   }
@@ -42,8 +44,9 @@ class ExprTreeTest : public ::testing::Test {
   std::string print_root(ExprNode *root) {
     if (root->left == nullptr || !root->negated) remove_parens(root);
     rewind(output_stream);
-    print_tree(root, output_stream);
+    print_tree(root);
     release_tree(root);
+    output_flush();
     long size = ftell(output_stream);
     std::string text(static_cast<size_t>(size), '\0');
     rewind(output_stream);

@@ -15,6 +15,7 @@
 #include "infix_scanner.h"
 #include "program_runner.h"
 #include "scanner.h"
+#include "token_text.h"
 
 namespace {
 
@@ -37,18 +38,15 @@ class TokenTest : public ::testing::Test {
   void reset() {
     yy_reset_engine();
     release_fragment_queue();
-    free(token_text_buffer);
-    token_text_buffer = nullptr;
-    token_text_size = token_text_length = 0;
-    current_line = 1;
+    token_text_release();
+    reset_infix_scanner();
     if (input != nullptr) fclose(input);
     if (echo != nullptr) fclose(echo);
     input = echo = nullptr;
   }
   void start(const std::string &bytes) {
     reset();
-    token_text_buffer = static_cast<char *>(calloc(TINY_TOKEN_TEXT_SIZE, 1));
-    token_text_size = TINY_TOKEN_TEXT_SIZE;
+    token_text_allocate(TINY_TOKEN_TEXT_SIZE);
     input = stream_holding(bytes);
     yy_input_stream = input;
     echo = tmpfile();
@@ -118,7 +116,7 @@ TEST_F(TokenTest, TokenSequences) {
     EXPECT_EQ(s.fragments, c.fragments) << c.name;
     EXPECT_EQ(s.line, c.line) << c.name;
     EXPECT_EQ(s.echo, c.echo) << c.name;
-    EXPECT_EQ(token_text_length, 0) << c.name;
+    EXPECT_EQ(token_text_length, 0u) << c.name;
     EXPECT_EQ(yy_next_token(), 0) << c.name << ": the end stays the end";
   }
 }
@@ -133,7 +131,7 @@ TEST_F(TokenTest, WorkBufferGrowsForAnyLength) {
     Scan s = scan(name + " " + quoted + comment + "\n" + comment);
     EXPECT_EQ(s.tokens, (std::vector<int>{ID, ID, COMMENT, COMMENT})) << length;
     EXPECT_EQ(s.fragments, (std::vector<std::string>{name + " ", quoted + " ", comment + "\n", comment})) << length;
-    EXPECT_GE(token_text_size, static_cast<int>(length) + 3);
+    EXPECT_GE(token_text_size, length + 3);
   }
 }
 

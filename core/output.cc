@@ -1,0 +1,29 @@
+// The output write buffer and output_stream.
+#include "output.h"
+
+FILE *output_stream = nullptr;
+OutputBuffer output_buffer = {0, {}};
+
+void output_flush() {
+  if (output_buffer.used == 0) return;
+  if (output_stream != nullptr) fwrite(output_buffer.bytes, 1, output_buffer.used, output_stream);
+  output_buffer.used = 0;
+}
+
+void output_long_text(const char *text, size_t length) {
+  output_flush();
+  if (length < OUTPUT_BUFFER_SIZE) {
+    memcpy(output_buffer.bytes, text, length);
+    output_buffer.used = length;
+  } else if (output_stream != nullptr) {
+    fwrite(text, 1, length, output_stream);
+  }
+}
+
+bool output_close() {
+  output_flush();
+  bool written = ferror(output_stream) == 0;
+  if (fclose(output_stream) != 0) written = false;
+  output_stream = nullptr;
+  return written;
+}

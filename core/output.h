@@ -1,0 +1,51 @@
+// The converted text's way out: output_stream, which each driver opens, and the write buffer
+// in front of it through which the rule actions, the grammar actions, the fragment queue and
+// the tree printer write. Entry points: output_char, output_text, output_flush.
+//
+// The programs write a great many pieces of one to a few bytes; a call into the stream
+// library for each (locking, length scans) cost more than the conversion itself. Bytes are
+// gathered here and handed to the stream in blocks of OUTPUT_BUFFER_SIZE, the size of the
+// stream's own buffer, so nothing is written to the file in smaller pieces than before.
+#ifndef CORE_OUTPUT_H
+#define CORE_OUTPUT_H
+
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+
+constexpr size_t OUTPUT_BUFFER_SIZE = 0x7fff;  // bytes gathered before they go to the stream
+
+extern FILE *output_stream;  // the program's output file, opened by its driver; null before
+
+struct OutputBuffer {
+  size_t used;                     // bytes gathered, 0..OUTPUT_BUFFER_SIZE
+  char bytes[OUTPUT_BUFFER_SIZE];  // not yet handed to output_stream
+};
+extern OutputBuffer output_buffer;
+
+// Hands everything gathered to output_stream (fwrite; a failure shows in its error indicator).
+void output_flush();
+
+// Writes `length` bytes that do not fit in what is left of the buffer.
+void output_long_text(const char *text, size_t length);
+
+inline void output_char(char c) {
+  if (output_buffer.used == OUTPUT_BUFFER_SIZE) output_flush();
+  output_buffer.bytes[output_buffer.used++] = c;
+}
+
+inline void output_text(const char *text, size_t length) {
+  if (length > OUTPUT_BUFFER_SIZE - output_buffer.used) {
+    output_long_text(text, length);
+    return;
+  }
+  memcpy(output_buffer.bytes + output_buffer.used, text, length);
+  output_buffer.used += length;
+}
+
+// Flushes what is gathered, closes output_stream and forgets it. True when every byte
+// written reached the file: a full disk or an I/O error shows in the stream's error
+// indicator or in the final flush.
+bool output_close();
+
+#endif

@@ -1,0 +1,28 @@
+// The process's exits: every status a run ends with passes through end_process.
+#include "process.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "output.h"
+
+void (*end_process_hook)(int status) = nullptr;
+
+void end_process(int status) {
+  output_flush();
+  if (end_process_hook != nullptr) {
+    end_process_hook(status);
+    abort();  // a hook that returns would run the program past its end
+  }
+  exit(status);
+}
+
+void die(const char *who) {
+  fprintf(stderr, "out of dynamic memory in %s()\n", who);
+  end_process(EXIT_INTERNAL_FAULT);
+}
+
+void yy_fatal(const char *message) {
+  fprintf(stderr, "%s\n", message);
+  end_process(EXIT_INTERNAL_FAULT);
+}

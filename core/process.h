@@ -1,0 +1,24 @@
+// The one way a run ends: end_process(status) for every exit, die(who) when memory runs out,
+// and yy_fatal for the scanner's own fatal errors. A test or fuzz target that runs a whole
+// program inside its own process sets end_process_hook to get control back instead of exit.
+#ifndef CORE_PROCESS_H
+#define CORE_PROCESS_H
+
+constexpr int EXIT_INPUT_FAULT = 1;     // the user's input or environment is at fault
+constexpr int EXIT_INTERNAL_FAULT = 2;  // out of memory, or the scanner's own fatal errors
+
+// Called by end_process, after the converted output written so far has reached its stream,
+// in place of exit. It must not return: it jumps back to the harness that ran the program.
+// Null in the programs, which exit.
+extern void (*end_process_hook)(int status);
+
+// Writes out the converted output held so far and ends the run with `status`.
+[[noreturn]] void end_process(int status);
+
+// "out of dynamic memory in WHO()" on standard error, then status 2.
+[[noreturn]] void die(const char *who);
+
+// MESSAGE and a newline on standard error, then status 2.
+[[noreturn]] void yy_fatal(const char *message);
+
+#endif

@@ -1,0 +1,49 @@
+// The scanner engine's own records: the input buffer, the engine variables behind the public
+// ones, and the compressed-row lookup. For the engine itself, its tests, and the tools that
+// check a program's linked tables; rule actions and drivers use scanner.h only.
+#ifndef CORE_SCANNER_INTERNAL_H
+#define CORE_SCANNER_INTERNAL_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "scanner.h"
+
+constexpr int DEFAULT_BUFFER_SIZE = 16384;  // capacity of the buffer the first call creates
+constexpr int READ_CHUNK_LIMIT = 8192;      // most bytes one refill reads
+
+enum BufferStatus { buffer_new = 0, buffer_normal = 1, buffer_eof_pending = 2 };
+enum RefillResult { refill_continue = 0, refill_end_of_input = 1, refill_last_match = 2 };
+
+struct yy_buffer {
+  FILE *input_stream;  // stream the buffer is filled from
+  char *chars;         // capacity + 2 bytes, owned by the buffer
+  char *position;      // scan position saved in the buffer
+  uint32_t capacity;   // usable size of chars, without the two end-of-buffer bytes
+  int32_t char_count;  // characters held
+  int interactive;     // 1: refills read byte by byte and stop after a newline
+  int status;          // BufferStatus
+};
+
+extern int yy_first_call;            // 1 until the first yy_next_token call
+extern yy_buffer *yy_active_buffer;  // the buffer being scanned
+extern char *yy_scan_pos;            // where the next match begins
+extern char yy_held_char;            // byte displaced by the NUL ending the token
+extern int yy_char_count;            // characters in the active buffer
+extern int yy_last_accept_state;     // last accepting state of the current match
+extern char *yy_last_accept_pos;     // end of the text that state accepts
+
+yy_buffer *yy_create_buffer(FILE *stream, int capacity);
+void yy_attach_stream(yy_buffer *buffer, FILE *stream);
+void yy_reset_buffer(yy_buffer *buffer);
+void yy_load_active();
+void yy_restart_stream(FILE *stream);
+void *yy_alloc(size_t size);
+void *yy_realloc(void *memory, size_t size);
+
+// Transition from `state` on class `cls` through the compressed rows of `tables`: the
+// definition of the automaton that every faster form of it must agree with.
+int yy_transition(const ScannerTables &tables, int state, int cls);
+
+#endif
