@@ -13,6 +13,7 @@
 #include "grammar_actions.h"
 #include "infix_parse_tables.h"
 #include "infix_scanner.h"
+#include "output.h"
 #include "scanner.h"
 
 int current_line = 1;  // the line the stub stream claims to be in
@@ -35,6 +36,7 @@ struct StubStream {
 StubStream stub;  // the token stream of the running test
 
 std::string output_so_far() {
+  output_flush();
   fflush(output_stream);
   long size = ftell(output_stream);
   std::string text(static_cast<size_t>(size), '\0');
