@@ -60,7 +60,7 @@ const std::vector<Case> &cases() {
       fault("carriage return", "a ;\r\n", "a;", "ERROR -illegal character \r"),
       fault("NUL byte", "a ;\0"s, "a;", "ERROR -illegal character "),
       fault("incomplete end marker", "<<EOF>\n", "", "ERROR -illegal character <"),
-      // Faults mended over the original behaviour.
+      // Statements that cannot be printed faithfully are refused rather than printed wrong.
       fault("operator without two operands", "a ;\n\na &\n", "a;\n\n", "ERROR -missing operand in line 3\n"),
       fault("negation of nothing", "!", "", "ERROR -missing operand in line 1\n"),
       fault("statement end on an empty stack", "y = ;", "y =", "ERROR -missing operand in line 1\n"),
