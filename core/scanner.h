@@ -4,6 +4,7 @@
 #ifndef CORE_SCANNER_H
 #define CORE_SCANNER_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -42,7 +43,7 @@ extern int yy_start_state;      // 2 * start condition + 1
 extern FILE *yy_input_stream;   // stream the engine's buffer reads; set by the driver
 extern FILE *yy_output_stream;  // where the default rule echoes; standard output if unset
 extern char *yy_token_text;     // start of the matched text, NUL-terminated in place
-extern int yy_token_length;     // length of the matched text
+extern size_t yy_token_length;  // length of the matched text
 
 int yy_next_token();
 inline void yy_begin(int condition) { yy_start_state = 2 * condition + 1; }

@@ -4,9 +4,13 @@
 // The tables are the classic base/default/next/check encoding of a DFA over byte equivalence
 // classes (Aho, Sethi, Ullman, "Compilers", 3.9). Two NUL bytes behind the characters take
 // every state to the end-of-buffer state, so the per-byte loop needs no bounds test. At the
-// first call the compressed rows are expanded once into a dense state-by-byte table, which
-// keeps the per-byte step to two loads; the compressed rows remain the source of truth and
-// serve the cold paths (rescan, NUL transition).
+// first call the compressed rows are expanded once into a dense state-by-byte table whose
+// entries also say whether the target accepts and whether it ends every match, so the
+// per-byte step is one load and one test; the compressed rows remain the definition of the
+// automaton and serve the cold paths (the NUL transition, the expansion itself).
+//
+// A match records the last accepting state as it enters it, so when the loop ends the last
+// accepting state is the match: either the state the loop ended in, or the one to back up to.
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -21,13 +25,21 @@ FILE *yy_output_stream = nullptr;
 yy_buffer *yy_active_buffer = nullptr;
 char *yy_scan_pos = nullptr;
 char yy_held_char = 0;
-int yy_char_count = 0;
+size_t yy_char_count = 0;
 char *yy_token_text = nullptr;
-int yy_token_length = 0;
+size_t yy_token_length = 0;
 int yy_last_accept_state = 0;
 char *yy_last_accept_pos = nullptr;
 
-static int16_t *dense_next = nullptr;  // (J + 1) rows of 256: target of state on byte
+// A dense entry: the target state's row offset (state << ROW_SHIFT) with two flags in the
+// low bits, which a row offset never uses.
+using DenseEntry = int32_t;
+constexpr int ROW_SHIFT = 8;  // 256 entries a row, one per byte value
+constexpr DenseEntry ROW_MASK = ~DenseEntry{0xff};
+constexpr DenseEntry ENTRY_ACCEPTS = 1;  // the target accepts a rule
+constexpr DenseEntry ENTRY_ENDS = 2;     // the target ends every match (jam base)
+
+static DenseEntry *dense_next = nullptr;  // (J + 1) rows of 256 entries
 
 void yy_no_action_found() { yy_fatal("fatal flex scanner internal error--no action found"); }
 
@@ -41,18 +53,38 @@ int yy_transition(const ScannerTables &t, int state, int cls) {
   return t.next[t.base[row] + k];
 }
 
+static DenseEntry entry_for(const ScannerTables &t, int state) {
+  DenseEntry entry = static_cast<DenseEntry>(state) << ROW_SHIFT;
+  if (t.accept[state] != 0) entry |= ENTRY_ACCEPTS;
+  if (t.base[state] == t.jam_base) entry |= ENTRY_ENDS;
+  return entry;
+}
+
+static int state_of(DenseEntry entry) { return entry >> ROW_SHIFT; }
+
 // Expands the compressed rows into one 256-entry row per state. A byte of class 0 (the NUL)
 // takes the end-of-buffer path, exactly as the compressed lookup does in the matching loop.
 static void build_dense_table() {
   const ScannerTables &t = yy_tables;
   size_t rows = static_cast<size_t>(t.jam_state) + 1;
-  dense_next = static_cast<int16_t *>(malloc(rows * 256 * sizeof(int16_t)));
+  dense_next = static_cast<DenseEntry *>(malloc(rows * 256 * sizeof(DenseEntry)));
   if (dense_next == nullptr) die("yy_next_token");
-  int16_t target[256];
+  DenseEntry target[256];
   for (size_t s = 0; s < rows; s++) {
-    for (int k = 0; k <= t.class_count; k++)
-      target[k] = static_cast<int16_t>(s == 0 ? t.jam_state : yy_transition(t, static_cast<int>(s), k));
+    for (int k = 0; k <= t.class_count; k++) {
+      target[k] = entry_for(t, s == 0 ? t.jam_state : yy_transition(t, static_cast<int>(s), k));
+    }
     for (int b = 0; b < 256; b++) dense_next[s * 256 + b] = target[t.classes[b]];
+  }
+}
+
+// Every action number the tables name must have a meaning; checked once, so that the
+// matching loop can dispatch on it without a range test.
+static void verify_actions() {
+  const ScannerTables &t = yy_tables;
+  int last_action = t.rule_count + 1 + t.condition_count;
+  for (int s = 0; s <= t.jam_state; s++) {
+    if (t.accept[s] < 0 || t.accept[s] > last_action) yy_no_action_found();
   }
 }
 
@@ -61,7 +93,10 @@ static void first_call_setup() {
   if (yy_start_state == 0) yy_start_state = 1;
   if (yy_input_stream == nullptr) yy_input_stream = stdin;
   if (yy_output_stream == nullptr) yy_output_stream = stdout;
-  if (dense_next == nullptr) build_dense_table();
+  if (dense_next == nullptr) {
+    verify_actions();
+    build_dense_table();
+  }
   if (yy_active_buffer == nullptr) yy_active_buffer = yy_create_buffer(yy_input_stream, DEFAULT_BUFFER_SIZE);
   yy_load_active();
 }
@@ -69,10 +104,10 @@ static void first_call_setup() {
 // What the last rescan of the match in progress found, so that the next rescan of the same
 // match resumes where it stopped. A match longer than one read is rescanned after every
 // refill; starting over each time would make one long token cost quadratic time.
-static int rescan_length = 0;         // leading bytes of the match covered; 0 = nothing cached
-static int rescan_state = 0;          // automaton state after those bytes
-static int rescan_accept_state = 0;   // last accepting state among them
-static int rescan_accept_offset = 0;  // its position, as an offset from the match start
+static size_t rescan_length = 0;         // leading bytes of the match covered; 0 = nothing cached
+static int rescan_state = 0;             // automaton state after those bytes
+static int rescan_accept_state = 0;      // last accepting state among them
+static size_t rescan_accept_offset = 0;  // its position, as an offset from the match start
 
 // Runs the automaton again over the unfinished text, yy_token_text up to yy_scan_pos, where a
 // NUL byte is data (class nul_class) rather than the end of the buffer.
@@ -81,7 +116,7 @@ static int yy_rescan() {
   int state = yy_start_state;
   char *p = yy_token_text;
   bool accepted = false;  // whether an accepting state was recorded for this match
-  if (rescan_length > 0 && rescan_length <= yy_scan_pos - yy_token_text) {
+  if (rescan_length > 0 && rescan_length <= static_cast<size_t>(yy_scan_pos - yy_token_text)) {
     state = rescan_state;
     p = yy_token_text + rescan_length;
     yy_last_accept_state = rescan_accept_state;
@@ -95,12 +130,13 @@ static int yy_rescan() {
       yy_last_accept_pos = p;
       accepted = true;
     }
-    state = byte != 0 ? dense_next[static_cast<size_t>(state) * 256 + byte] : yy_transition(t, state, t.nul_class);
+    state = byte != 0 ? state_of(dense_next[(static_cast<size_t>(state) << ROW_SHIFT) | byte])
+                      : yy_transition(t, state, t.nul_class);
   }
-  rescan_length = accepted ? static_cast<int>(yy_scan_pos - yy_token_text) : 0;
+  rescan_length = accepted ? static_cast<size_t>(yy_scan_pos - yy_token_text) : 0;
   rescan_state = state;
   rescan_accept_state = yy_last_accept_state;
-  rescan_accept_offset = static_cast<int>(yy_last_accept_pos - yy_token_text);
+  rescan_accept_offset = static_cast<size_t>(yy_last_accept_pos - yy_token_text);
   return state;
 }
 
@@ -115,20 +151,20 @@ static int yy_try_nul(int state) {
   return target == t.jam_state ? 0 : target;
 }
 
-// Doubles the buffer (or adds an eighth once doubling no longer fits in 31 bits).
+// Doubles the buffer. A size that cannot double any more is the one limit a match has.
 static void grow_buffer(yy_buffer *b) {
   std::ptrdiff_t scan_offset = yy_scan_pos - b->chars;
-  uint32_t doubled = b->capacity * 2;
-  b->capacity = static_cast<int32_t>(doubled) > 0 ? doubled : b->capacity + b->capacity / 8;
-  char *grown = static_cast<char *>(yy_realloc(b->chars, static_cast<size_t>(b->capacity) + 2));
+  if (b->capacity > (SIZE_MAX - 2) / 2) yy_fatal("fatal error - scanner input buffer overflow");
+  b->capacity *= 2;
+  char *grown = static_cast<char *>(yy_realloc(b->chars, b->capacity + 2));
   if (grown == nullptr) yy_fatal("fatal error - scanner input buffer overflow");
   b->chars = grown;
   yy_scan_pos = grown + scan_offset;
 }
 
 // Reads up to `room` bytes at `to`: a line at most from a terminal, one block otherwise.
-static int read_input(yy_buffer *b, char *to, int room) {
-  int n = 0;
+static size_t read_input(yy_buffer *b, char *to, size_t room) {
+  size_t n = 0;
   if (b->interactive) {
     int c = EOF;
     while (n < room && (c = getc(yy_input_stream)) != EOF) {
@@ -138,25 +174,25 @@ static int read_input(yy_buffer *b, char *to, int room) {
     if (c == EOF && ferror(yy_input_stream)) yy_fatal("input in flex scanner failed");
     return n;
   }
-  n = static_cast<int>(fread(to, 1, static_cast<size_t>(room), yy_input_stream));
+  n = fread(to, 1, room, yy_input_stream);
   if (n == 0 && ferror(yy_input_stream)) yy_fatal("input in flex scanner failed");
   return n;
 }
 
-static int yy_refill() {
+static RefillResult yy_refill() {
   yy_buffer *b = yy_active_buffer;
   if (yy_scan_pos > b->chars + yy_char_count + 1) yy_fatal("fatal flex scanner internal error--end of buffer missed");
-  int keep = static_cast<int>(yy_scan_pos - yy_token_text - 1);
-  if (yy_token_text != b->chars) memmove(b->chars, yy_token_text, static_cast<size_t>(keep));
+  size_t keep = static_cast<size_t>(yy_scan_pos - yy_token_text - 1);
+  if (yy_token_text != b->chars) memmove(b->chars, yy_token_text, keep);
   if (b->status == buffer_eof_pending) {
     yy_char_count = b->char_count = 0;
   } else {
-    while (static_cast<int64_t>(b->capacity) - keep - 1 <= 0) grow_buffer(b);
-    int64_t room = static_cast<int64_t>(b->capacity) - keep - 1;
+    while (b->capacity - keep <= 1) grow_buffer(b);
+    size_t room = b->capacity - keep - 1;
     if (room > READ_CHUNK_LIMIT) room = READ_CHUNK_LIMIT;
-    yy_char_count = b->char_count = read_input(b, b->chars + keep, static_cast<int>(room));
+    yy_char_count = b->char_count = read_input(b, b->chars + keep, room);
   }
-  int result = refill_continue;
+  RefillResult result = refill_continue;
   if (yy_char_count == 0) {
     if (keep == 0) {
       result = refill_end_of_input;
@@ -174,113 +210,142 @@ static int yy_refill() {
   return result;
 }
 
-void yy_echo() { fwrite(yy_token_text, static_cast<size_t>(yy_token_length), 1, yy_output_stream); }
+void yy_echo() { fwrite(yy_token_text, yy_token_length, 1, yy_output_stream); }
 
-int yy_next_token() {
-  const ScannerTables &t = yy_tables;
-  const int end_of_buffer_action = t.rule_count + 1;
-  const int last_action = t.rule_count + 1 + t.condition_count;
-  const int16_t *const accept = t.accept;
-  const int16_t *const base = t.base;
-  const int jam_base = t.jam_base;
-  if (yy_first_call) first_call_setup();
-  const int16_t *const dense = dense_next;
+namespace {
 
-  for (;;) {  // one match per iteration
-    *yy_scan_pos = yy_held_char;
-    rescan_length = 0;
-    char *start = yy_scan_pos;
-    char *p = start;
-    int state = yy_start_state;
-    int action;
+// A match under way. The matching loop works on this record in registers: stores to the
+// engine variables on every byte would make the compiler reload the tables each time.
+struct Match {
+  char *start;       // first byte of the match
+  char *p;           // next byte to read
+  DenseEntry entry;  // the current state's entry
+  DenseEntry last;   // entry of the last accepting state entered
+  char *last_pos;    // end of the text that state accepts
+};
 
-  match:
-    // The hot loop works on locals: stores to the engine variables would make the compiler
-    // reload the tables on every byte.
-    {
-      int last_state = yy_last_accept_state;
-      char *last_pos = yy_last_accept_pos;
-      do {
-        if (accept[state] != 0) {
-          last_state = state;
-          last_pos = p;
-        }
-        state = dense[static_cast<size_t>(state) * 256 + static_cast<unsigned char>(*p)];
-        ++p;
-      } while (base[state] != jam_base);
-      yy_last_accept_state = last_state;
-      yy_last_accept_pos = last_pos;
-    }
+}  // namespace
 
-  find_action:
-    action = accept[state];
-    if (action == 0) {
-      p = yy_last_accept_pos;
-      state = yy_last_accept_state;
-      action = accept[state];
-    }
-    yy_token_text = start;
-    yy_token_length = static_cast<int>(p - start);
-    yy_held_char = *p;
-    *p = 0;
-    yy_scan_pos = p;
+// Continues a match from `state` reached at m->p: records the state if it accepts, else the
+// last accepting state that the engine variables hold.
+static void resume_match(Match *m, int state) {
+  m->entry = entry_for(yy_tables, state);
+  m->last = entry_for(yy_tables, yy_last_accept_state);
+  m->last_pos = yy_last_accept_pos;
+  if (m->entry & ENTRY_ACCEPTS) {
+    m->last = m->entry;
+    m->last_pos = m->p;
+  }
+}
 
-  dispatch:
-    if (action == 0) {
-      *p = yy_held_char;
-      p = yy_last_accept_pos;
-      state = yy_last_accept_state;
-      goto find_action;
+// Runs the automaton until it enters a state that ends every match.
+static inline void run_match(Match *m, const DenseEntry *dense) {
+  DenseEntry entry = m->entry;
+  DenseEntry last = m->last;
+  char *p = m->p;
+  char *last_pos = m->last_pos;
+  do {
+    entry = dense[(entry & ROW_MASK) | static_cast<unsigned char>(*p++)];
+    if (entry & ENTRY_ACCEPTS) {
+      last = entry;
+      last_pos = p;
     }
-    if (action < 0 || action > last_action) yy_no_action_found();
-    if (action != end_of_buffer_action) {
-      int token = yy_rule_action(action);
-      if (token != YY_NO_TOKEN) return token;
-      if (action > end_of_buffer_action) return 0;  // end-of-file actions always end the call
-      continue;
-    }
+  } while (!(entry & ENTRY_ENDS));
+  m->entry = entry;
+  m->p = p;
+  m->last = last;
+  m->last_pos = last_pos;
+}
 
-    // End of buffer: either a NUL that is data, or the characters are used up.
-    int amount = static_cast<int>(p - yy_token_text) - 1;
-    *p = yy_held_char;
-    yy_buffer *b = yy_active_buffer;
-    if (b->status == buffer_new) {
-      yy_char_count = b->char_count;
-      b->input_stream = yy_input_stream;
-      b->status = buffer_normal;
+// Ends the match at the last accepting state: sets up the matched text, NUL-terminated in
+// place, and returns the action.
+static inline int finish_match(Match *m) {
+  char *end = m->last_pos;
+  yy_token_text = m->start;
+  yy_token_length = static_cast<size_t>(end - m->start);
+  yy_held_char = *end;
+  *end = 0;
+  yy_scan_pos = end;
+  return yy_tables.accept[state_of(m->last)];
+}
+
+enum class After { match, find_action, end_of_input };  // how the end-of-buffer action goes on
+
+// The end-of-buffer action: either a NUL that is data, or the characters are used up. Sets
+// up `m` to go on matching, to end the match, or says that the input has ended.
+static After end_of_buffer(Match *m) {
+  size_t amount = static_cast<size_t>(yy_scan_pos - yy_token_text) - 1;  // text before the NUL
+  *yy_scan_pos = yy_held_char;
+  yy_buffer *b = yy_active_buffer;
+  if (b->status == buffer_new) {
+    yy_char_count = b->char_count;
+    b->input_stream = yy_input_stream;
+    b->status = buffer_normal;
+  }
+  After after = After::match;
+  int state = 0;
+  if (yy_scan_pos <= b->chars + yy_char_count) {
+    yy_scan_pos = yy_token_text + amount;
+    state = yy_rescan();
+    int next = yy_try_nul(state);
+    if (next != 0) {
+      ++yy_scan_pos;
+      state = next;
+    } else {
+      after = After::find_action;
     }
-    if (yy_scan_pos <= b->chars + yy_char_count) {
-      yy_scan_pos = yy_token_text + amount;
-      state = yy_rescan();
-      int next = yy_try_nul(state);
-      if (next != 0) {
-        p = ++yy_scan_pos;
-        state = next;
-        start = yy_token_text;
-        goto match;
-      }
-      p = yy_scan_pos;
-      start = yy_token_text;
-      goto find_action;
-    }
+  } else {
     switch (yy_refill()) {
       case refill_continue:
         yy_scan_pos = yy_token_text + amount;
         state = yy_rescan();
-        p = yy_scan_pos;
-        start = yy_token_text;
-        goto match;
+        break;
       case refill_last_match:
         yy_scan_pos = b->chars + yy_char_count;
         state = yy_rescan();
-        p = yy_scan_pos;
-        start = yy_token_text;
-        goto find_action;
-      default:  // refill_end_of_input
+        after = After::find_action;
+        break;
+      case refill_end_of_input:
         yy_scan_pos = yy_token_text;
-        action = t.rule_count + 2 + (yy_start_state - 1) / 2;
-        goto dispatch;
+        return After::end_of_input;
     }
+  }
+  m->start = yy_token_text;
+  m->p = yy_scan_pos;
+  resume_match(m, state);
+  return after;
+}
+
+int yy_next_token() {
+  if (yy_first_call) first_call_setup();
+  const DenseEntry *const dense = dense_next;
+  const int end_of_buffer_action = yy_tables.rule_count + 1;
+  Match m;
+  for (;;) {  // one match per iteration
+    *yy_scan_pos = yy_held_char;
+    rescan_length = 0;  // what a rescan found belongs to the match it was made for
+    m.start = m.p = yy_scan_pos;
+    m.entry = m.last = static_cast<DenseEntry>(yy_start_state) << ROW_SHIFT;
+    m.last_pos = m.p;
+    run_match(&m, dense);
+    int action = finish_match(&m);
+    // Rule actions first: they are nearly every match. Action 0 cannot occur: after one
+    // byte every state accepts at least the default rule or the end of the buffer.
+    while (action >= end_of_buffer_action) {
+      if (action > end_of_buffer_action) {  // an end-of-file action always ends the call
+        int token = yy_rule_action(action);
+        return token != YY_NO_TOKEN ? token : 0;
+      }
+      After after = end_of_buffer(&m);
+      if (after == After::end_of_input) {
+        action = yy_tables.rule_count + 2 + (yy_start_state - 1) / 2;
+        continue;
+      }
+      if (after == After::match) run_match(&m, dense);
+      action = finish_match(&m);
+    }
+    int token = yy_rule_action(action);
+    if (token != YY_NO_TOKEN) return token;
   }
 }
 
@@ -295,7 +360,8 @@ void yy_reset_engine() {
   yy_active_buffer = nullptr;
   yy_scan_pos = yy_token_text = yy_last_accept_pos = nullptr;
   yy_held_char = 0;
-  yy_char_count = yy_token_length = yy_last_accept_state = 0;
+  yy_char_count = yy_token_length = 0;
+  yy_last_accept_state = 0;
   rescan_length = 0;
 }
 
@@ -304,10 +370,10 @@ void *yy_alloc(size_t size) { return malloc(size); }
 
 void *yy_realloc(void *memory, size_t size) { return realloc(memory, size); }
 
-yy_buffer *yy_create_buffer(FILE *stream, int capacity) {
+yy_buffer *yy_create_buffer(FILE *stream, size_t capacity) {
   yy_buffer *buffer = static_cast<yy_buffer *>(yy_alloc(sizeof(yy_buffer)));
   if (buffer == nullptr) die("yy_create_buffer");
-  buffer->capacity = static_cast<uint32_t>(capacity);
+  buffer->capacity = capacity;
   // Two bytes beyond the capacity hold the end-of-buffer NULs that end every match.
   buffer->chars = static_cast<char *>(yy_alloc(buffer->capacity + 2));
   if (buffer->chars == nullptr) die("yy_create_buffer");

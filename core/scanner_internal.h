@@ -10,8 +10,8 @@
 
 #include "scanner.h"
 
-constexpr int DEFAULT_BUFFER_SIZE = 16384;  // capacity of the buffer the first call creates
-constexpr int READ_CHUNK_LIMIT = 8192;      // most bytes one refill reads
+constexpr size_t DEFAULT_BUFFER_SIZE = 16384;  // capacity of the buffer the first call creates
+constexpr size_t READ_CHUNK_LIMIT = 8192;      // most bytes one refill reads
 
 enum BufferStatus { buffer_new = 0, buffer_normal = 1, buffer_eof_pending = 2 };
 enum RefillResult { refill_continue = 0, refill_end_of_input = 1, refill_last_match = 2 };
@@ -20,8 +20,8 @@ struct yy_buffer {
   FILE *input_stream;  // stream the buffer is filled from
   char *chars;         // capacity + 2 bytes, owned by the buffer
   char *position;      // scan position saved in the buffer
-  uint32_t capacity;   // usable size of chars, without the two end-of-buffer bytes
-  int32_t char_count;  // characters held
+  size_t capacity;     // usable size of chars, without the two end-of-buffer bytes
+  size_t char_count;   // characters held
   int interactive;     // 1: refills read byte by byte and stop after a newline
   int status;          // BufferStatus
 };
@@ -30,11 +30,11 @@ extern int yy_first_call;            // 1 until the first yy_next_token call
 extern yy_buffer *yy_active_buffer;  // the buffer being scanned
 extern char *yy_scan_pos;            // where the next match begins
 extern char yy_held_char;            // byte displaced by the NUL ending the token
-extern int yy_char_count;            // characters in the active buffer
-extern int yy_last_accept_state;     // last accepting state of the current match
+extern size_t yy_char_count;         // characters in the active buffer
+extern int yy_last_accept_state;     // last accepting state found by a rescan of the match
 extern char *yy_last_accept_pos;     // end of the text that state accepts
 
-yy_buffer *yy_create_buffer(FILE *stream, int capacity);
+yy_buffer *yy_create_buffer(FILE *stream, size_t capacity);
 void yy_attach_stream(yy_buffer *buffer, FILE *stream);
 void yy_reset_buffer(yy_buffer *buffer);
 void yy_load_active();

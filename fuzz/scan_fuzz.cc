@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const yy_buffer *b = yy_active_buffer;
     bool inside = yy_token_text >= b->chars && yy_token_text + yy_token_length <= b->chars + b->char_count;
     if (yy_token_length < 1 || !inside) abort();
-    consumed += static_cast<size_t>(yy_token_length);
+    consumed += yy_token_length;
   }
   if (consumed > size) abort();
   fclose(in);

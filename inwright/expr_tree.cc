@@ -16,77 +16,9 @@
 #include "process.h"
 #include "record_pool.h"
 
-NodeStack node_stack = {nullptr, nullptr};
-
-static RecordPool node_pool = RECORD_POOL(ExprNode, "create_node");
-static RecordPool cell_pool = RECORD_POOL(StackCell, "push_node");
-
-static ExprNode *create_node() {
-  auto *node = static_cast<ExprNode *>(pool_take(&node_pool));
-  *node = ExprNode{};
-  return node;
-}
-
-ExprNode *create_leaf() {
-  ExprNode *leaf = create_node();
-  leaf->op = LEAF_OP;
-  return leaf;
-}
-
-static ExprNode *leftmost_leaf(ExprNode *node) { return node->left == nullptr ? node : node->leftmost; }
-
-static ExprNode *rightmost_leaf(ExprNode *node) { return node->left == nullptr ? node : node->rightmost; }
-
-// The subtrees never change shape once joined, so the cached end leaves stay valid.
-ExprNode *create_operator(char op, ExprNode *left, ExprNode *right) {
-  ExprNode *node = create_node();
-  node->op = op;
-  node->left = left;
-  node->right = right;
-  node->leftmost = leftmost_leaf(left);
-  node->rightmost = rightmost_leaf(right);
-  return node;
-}
-
-void push_node(NodeStack *stack, ExprNode *tree) {
-  auto *cell = static_cast<StackCell *>(pool_take(&cell_pool));
-  cell->node = tree;
-  cell->next = nullptr;
-  if (stack->bottom == nullptr) {
-    stack->bottom = cell;
-  } else {
-    cell->next = stack->top;
-  }
-  stack->top = cell;
-}
-
-ExprNode *pop_node(NodeStack *stack) {
-  StackCell *cell = stack->top;
-  StackCell *below = cell->next;
-  ExprNode *tree = cell->node;
-  pool_give(&cell_pool, cell);
-  stack->top = below;
-  if (below == nullptr) stack->bottom = nullptr;
-  return tree;
-}
-
-int stacked_tree_count(const NodeStack *stack, int limit) {
-  int count = 0;
-  for (const StackCell *cell = stack->top; cell != nullptr && count < limit; cell = cell->next) count++;
-  return count;
-}
-
-void add_parens(ExprNode *node) {
-  if (node->left == nullptr) return;
-  node->leftmost->open_parens++;
-  node->rightmost->close_parens++;
-}
-
-void remove_parens(ExprNode *node) {
-  if (node->left == nullptr) return;
-  node->leftmost->open_parens--;
-  node->rightmost->close_parens--;
-}
+NodeStack node_stack = {nullptr, nullptr, 0};
+RecordPool expr_node_pool = RECORD_POOL(ExprNode, "create_node");
+RecordPool stack_cell_pool = RECORD_POOL(StackCell, "push_node");
 
 // Prints "(" until `printed` reaches `target`.
 static void open_up_to(int64_t target, int64_t *printed) {
@@ -143,7 +75,7 @@ void release_tree(ExprNode *node) {
   while (node != nullptr) {
     if (node->left == nullptr) {
       ExprNode *next = node->right;
-      pool_give(&node_pool, node);
+      pool_give(&expr_node_pool, node);
       node = next;
     } else {  // rotate right: the left child moves up, the node becomes its right child
       ExprNode *child = node->left;
@@ -160,8 +92,8 @@ void release_node_stack(NodeStack *stack) {
 
 void release_tree_storage() {
   release_node_stack(&node_stack);
-  pool_release(&node_pool);
-  pool_release(&cell_pool);
+  pool_release(&expr_node_pool);
+  pool_release(&stack_cell_pool);
   free(pending);
   pending = nullptr;
   pending_capacity = 0;

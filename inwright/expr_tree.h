@@ -5,7 +5,10 @@
 #ifndef INWRIGHT_EXPR_TREE_H
 #define INWRIGHT_EXPR_TREE_H
 
+#include <cstddef>
 #include <cstdint>
+
+#include "record_pool.h"
 
 constexpr char LEAF_OP = 1;  // `op` of an operand leaf; operator nodes hold '&' or '|'
 
@@ -32,20 +35,68 @@ struct StackCell {
 struct NodeStack {
   StackCell *bottom;  // first cell pushed since the stack was last empty; null when empty
   StackCell *top;     // most recently pushed cell; null when empty
+  size_t depth;       // trees on the stack
 };
 
 extern NodeStack node_stack;  // trees of the statement being read; empty at start
 
+// Nodes and cells come from pools: a token costs no allocation once a run is under way.
+extern RecordPool expr_node_pool;
+extern RecordPool stack_cell_pool;
+
 // Both constructors end the process (status 2) when memory runs out; they never return null.
-ExprNode *create_leaf();
-ExprNode *create_operator(char op, ExprNode *left, ExprNode *right);
+inline ExprNode *create_leaf() {
+  auto *leaf = static_cast<ExprNode *>(pool_take(&expr_node_pool));
+  *leaf = ExprNode{};
+  leaf->op = LEAF_OP;
+  return leaf;
+}
 
-void push_node(NodeStack *stack, ExprNode *tree);
-ExprNode *pop_node(NodeStack *stack);                       // the stack must not be empty
-int stacked_tree_count(const NodeStack *stack, int limit);  // counts up to `limit` trees
+// The subtrees never change shape once joined, so the cached end leaves stay valid.
+inline ExprNode *create_operator(char op, ExprNode *left, ExprNode *right) {
+  auto *node = static_cast<ExprNode *>(pool_take(&expr_node_pool));
+  *node = ExprNode{};
+  node->op = op;
+  node->left = left;
+  node->right = right;
+  node->leftmost = left->left == nullptr ? left : left->leftmost;
+  node->rightmost = right->left == nullptr ? right : right->rightmost;
+  return node;
+}
 
-void add_parens(ExprNode *node);     // one more pair around the node's group; no-op on a leaf
-void remove_parens(ExprNode *node);  // one pair fewer; no-op on a leaf
+inline void push_node(NodeStack *stack, ExprNode *tree) {
+  auto *cell = static_cast<StackCell *>(pool_take(&stack_cell_pool));
+  cell->node = tree;
+  cell->next = stack->top;
+  if (stack->bottom == nullptr) stack->bottom = cell;
+  stack->top = cell;
+  stack->depth++;
+}
+
+// The stack must not be empty.
+inline ExprNode *pop_node(NodeStack *stack) {
+  StackCell *cell = stack->top;
+  ExprNode *tree = cell->node;
+  stack->top = cell->next;
+  if (stack->top == nullptr) stack->bottom = nullptr;
+  stack->depth--;
+  pool_give(&stack_cell_pool, cell);
+  return tree;
+}
+
+// One more pair around the node's group; no effect on a leaf.
+inline void add_parens(ExprNode *node) {
+  if (node->left == nullptr) return;
+  node->leftmost->open_parens++;
+  node->rightmost->close_parens++;
+}
+
+// One pair fewer; no effect on a leaf.
+inline void remove_parens(ExprNode *node) {
+  if (node->left == nullptr) return;
+  node->leftmost->open_parens--;
+  node->rightmost->close_parens--;
+}
 
 // Prints the tree in infix form to the output; each leaf's text comes from print_next_fragment.
 void print_tree(const ExprNode *node);

@@ -28,7 +28,7 @@ void reset_postfix_scanner() {
   current_line = 1;
 }
 
-static void append_match() { token_text_append(yy_token_text, static_cast<size_t>(yy_token_length)); }
+static void append_match() { token_text_append(yy_token_text, yy_token_length); }
 
 [[noreturn]] static void illegal_character(const char *text) {
   printf("ERROR -illegal character %s", text);
@@ -38,7 +38,7 @@ static void append_match() { token_text_append(yy_token_text, static_cast<size_t
 // A NUL inside a quoted name or a comment line would cut the text short wherever it is
 // used as a string, so it is refused like any other byte outside the language.
 static void refuse_nul() {
-  if (memchr(yy_token_text, 0, static_cast<size_t>(yy_token_length)) != nullptr) illegal_character("");
+  if (memchr(yy_token_text, 0, yy_token_length) != nullptr) illegal_character("");
 }
 
 [[noreturn]] static void stop_on_fault(const char *fault) {
@@ -46,8 +46,8 @@ static void refuse_nul() {
   end_process(EXIT_INPUT_FAULT);
 }
 
-static void require_trees(int count) {
-  if (stacked_tree_count(&node_stack, count) < count) stop_on_fault("missing operand");
+static void require_trees(size_t count) {
+  if (node_stack.depth < count) stop_on_fault("missing operand");
 }
 
 static void push_operand(const char *text, size_t length) {
@@ -69,27 +69,28 @@ static void close_quoted_target() {
   yy_begin(NORMAL);
 }
 
+// The two topmost trees become the operands of a new operator node, which takes their place:
+// the left operand's cell is reused for the new tree.
 static void join_operands(char op) {
   require_trees(2);
   ExprNode *right = pop_node(&node_stack);
-  ExprNode *left = pop_node(&node_stack);
-  ExprNode *node = create_operator(op, left, right);
+  StackCell *cell = node_stack.top;
+  ExprNode *node = create_operator(op, cell->node, right);
   add_parens(node);
-  push_node(&node_stack, node);
+  cell->node = node;
 }
 
+// The top tree changes its flag where it lies: taking it off and putting it back is the same.
 static void negate_top() {
   require_trees(1);
-  ExprNode *tree = pop_node(&node_stack);
-  tree->negated = tree->negated ? 0 : 1;
-  push_node(&node_stack, tree);
+  node_stack.top->node->negated ^= 1;
 }
 
 // A second tree left on the stack would take the next statement's operand texts, so the
 // statement is refused before anything of it is printed.
 static void end_statement() {
   require_trees(1);
-  if (stacked_tree_count(&node_stack, 2) > 1) stop_on_fault("missing operator");
+  if (node_stack.depth > 1) stop_on_fault("missing operator");
   ExprNode *root = pop_node(&node_stack);
   bool negated_group = root->left != nullptr && root->negated;
   if (!negated_group) remove_parens(root);
@@ -147,11 +148,11 @@ int yy_rule_action(int action) {
     case RULE_IDENTIFIER:
     case RULE_IDENTIFIER_ARGS:
     case RULE_NUMBER:
-      push_operand(yy_token_text, static_cast<size_t>(yy_token_length));
+      push_operand(yy_token_text, yy_token_length);
       break;
     case RULE_TARGET:
     case RULE_TARGET_ARGS:
-      output_text(yy_token_text, static_cast<size_t>(yy_token_length));
+      output_text(yy_token_text, yy_token_length);
       break;
     case RULE_SEMICOLON:
       end_statement();

@@ -24,7 +24,7 @@ void reset_infix_scanner() {
   current_line = 1;
 }
 
-static void append_match() { token_text_append(yy_token_text, static_cast<size_t>(yy_token_length)); }
+static void append_match() { token_text_append(yy_token_text, yy_token_length); }
 
 [[noreturn]] static void stop_on_illegal_character() {
   printf("ERROR -illegal character in line %d\n", current_line);
@@ -34,7 +34,7 @@ static void append_match() { token_text_append(yy_token_text, static_cast<size_t
 // Fragments are NUL-terminated, so a NUL byte inside a name or a comment would cut its text
 // short without a word; it is refused like any other byte that is no part of the language.
 static void refuse_nul_bytes() {
-  if (memchr(yy_token_text, '\0', static_cast<size_t>(yy_token_length)) != nullptr) stop_on_illegal_character();
+  if (memchr(yy_token_text, '\0', yy_token_length) != nullptr) stop_on_illegal_character();
 }
 
 // Queues the assembled text as one fragment and empties the work buffer for the next token.
@@ -100,7 +100,7 @@ int yy_rule_action(int action) {
       return NOT;
     case RULE_IDENTIFIER:
     case RULE_IDENTIFIER_ARGS:
-      enqueue_name_fragment(yy_token_text, static_cast<size_t>(yy_token_length));
+      enqueue_name_fragment(yy_token_text, yy_token_length);
       return ID;
     case RULE_LPAREN:
       return '(';
@@ -111,7 +111,7 @@ int yy_rule_action(int action) {
     case RULE_SEMICOLON:
       return SEMICOL;
     case RULE_NUMBER:
-      enqueue_fragment(yy_token_text, static_cast<size_t>(yy_token_length));  // no blank: "-3" is two bytes
+      enqueue_fragment(yy_token_text, yy_token_length);  // no blank: "-3" is two bytes
       return INT_EXPR;
     case RULE_BLANK:
       return YY_NO_TOKEN;

@@ -20,8 +20,8 @@ int lookahead = NO_LOOKAHEAD;
 
 namespace {
 
-constexpr int STACK_GROWTH = 2;               // capacities run 200, 400, ... and stop at the maximum
-constexpr int SYNTAX_ERROR = PARSE_NO_ENTRY;  // next_action's answer for a syntax error
+constexpr int STACK_GROWTH = 2;  // capacities run 200, 400, ... and stop at the maximum
+constexpr int NO_SYMBOL = -1;    // no lookahead symbol is held
 
 struct StateStack {
   int16_t *entries;  // states, bottom first
@@ -36,26 +36,14 @@ struct StateStack {
 // table is taken as an undeclared token rather than read past its end.
 static int symbol_of_token(int code) { return code > PARSE_MAX_CODE ? PARSE_UNDEFINED_SYMBOL : token_to_symbol[code]; }
 
-// The action of `state` for the current lookahead, reading one if the state needs it and
-// none is held: a state to shift into (> 0), a rule to reduce by (< 0), or SYNTAX_ERROR.
-static int next_action(int state) {
-  int n = state_base[state];
-  if (n != PARSE_NO_ENTRY) {
-    if (lookahead == NO_LOOKAHEAD) lookahead = yy_next_token();
-    int symbol = PARSE_END_SYMBOL;
-    if (lookahead <= 0) {
-      lookahead = 0;
-    } else {
-      symbol = symbol_of_token(lookahead);
-    }
-    n += symbol;
-    if (n >= 0 && n <= PARSE_LAST_INDEX && packed_check[n] == symbol) {
-      int action = packed_action[n];
-      return action == 0 ? SYNTAX_ERROR : action;
-    }
+// Reads the next token into `lookahead` and returns its symbol; the end of input is final.
+static int read_lookahead() {
+  lookahead = yy_next_token();
+  if (lookahead <= 0) {
+    lookahead = 0;
+    return PARSE_END_SYMBOL;
   }
-  int rule = state_default[state];
-  return rule == 0 ? SYNTAX_ERROR : -rule;
+  return symbol_of_token(lookahead);
 }
 
 // Moves the stack into storage of the next capacity. Returns -1 when it is at the maximum
@@ -74,43 +62,57 @@ static int grow_stack(StateStack *stack) {
   return 0;
 }
 
-// Pushes `state`; a full stack grows at once, so the check runs after every push.
-static int push_state(StateStack *stack, int state) {
-  stack->entries[stack->depth++] = static_cast<int16_t>(state);
-  return stack->depth == stack->capacity ? grow_stack(stack) : 0;
-}
-
-// Runs the rule's action, pops its right side and returns the state its goto enters.
-static int reduce(StateStack *stack, int rule) {
-  grammar_action(rule);
-  stack->depth -= rule_length[rule];
-  int top = stack->entries[stack->depth - 1];
-  int nonterminal = rule_lhs[rule] - PARSE_FIRST_NONTERMINAL;
-  int n = goto_base[nonterminal] + top;
-  if (n >= 0 && n <= PARSE_LAST_INDEX && packed_check[n] == top) return packed_action[n];
+// The state that the goto on `nonterminal` leads to from `state`.
+static int goto_state(int nonterminal, int state) {
+  int n = goto_base[nonterminal] + state;
+  if (n >= 0 && n <= PARSE_LAST_INDEX && packed_check[n] == state) return packed_action[n];
   return goto_default[nonterminal];
 }
 
+// The loop keeps the state, the stack top and the lookahead's symbol in locals; the stack
+// record is brought up to date only when it grows.
 static int run_parse(StateStack *stack) {
   int state = 0;
+  int symbol = NO_SYMBOL;  // the lookahead's terminal, NO_SYMBOL while none is held
+  int depth = 0;
+  int16_t *entries = stack->entries;
   lookahead = NO_LOOKAHEAD;
-  while (true) {
-    if (push_state(stack, state) != 0) {
-      report_syntax_error("parser stack overflow");
-      return parse_stack_exhausted;
+  for (;;) {
+    entries[depth++] = static_cast<int16_t>(state);
+    if (depth == stack->capacity) {  // a full stack grows at once, so the check follows every push
+      stack->depth = depth;
+      if (grow_stack(stack) != 0) {
+        report_syntax_error("parser stack overflow");
+        return parse_stack_exhausted;
+      }
+      entries = stack->entries;
     }
-    int action = next_action(state);
-    if (action == SYNTAX_ERROR) {
+    int rule = state_default[state];
+    int n = state_base[state];
+    if (n != PARSE_NO_ENTRY) {  // the state reads a lookahead before it decides
+      if (symbol == NO_SYMBOL) symbol = read_lookahead();
+      n += symbol;
+      if (n >= 0 && n <= PARSE_LAST_INDEX && packed_check[n] == symbol) {
+        int action = packed_action[n];
+        if (action > 0) {
+          if (action == PARSE_FINAL_STATE) return parse_accepted;
+          if (lookahead != 0) {  // the end of input is never consumed
+            lookahead = NO_LOOKAHEAD;
+            symbol = NO_SYMBOL;
+          }
+          state = action;
+          continue;
+        }
+        rule = action == PARSE_NO_ENTRY ? 0 : -action;
+      }
+    }
+    if (rule == 0) {
       report_syntax_error("parse error");
       return parse_syntax_error;
     }
-    if (action == PARSE_FINAL_STATE) return parse_accepted;
-    if (action > 0) {
-      if (lookahead != 0) lookahead = NO_LOOKAHEAD;  // the end of input is never consumed
-      state = action;
-    } else {
-      state = reduce(stack, -action);
-    }
+    if (rule_action[rule] != action_none) grammar_action(rule);
+    depth -= rule_length[rule];
+    state = goto_state(rule_lhs[rule] - PARSE_FIRST_NONTERMINAL, entries[depth - 1]);
   }
 }
 
