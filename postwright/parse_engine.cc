@@ -4,9 +4,12 @@
 // through the fragment queue.
 //
 // The tables were proved by tools/lalrgen's verification to give the automaton's actions
-// for every state and terminal, so each step is one addition and one check comparison. A
-// state whose base is PARSE_NO_ENTRY makes its default reduction without reading, which is
-// when the actions write each fragment: right after its token is shifted.
+// for every state and terminal. A state whose base is PARSE_NO_ENTRY makes its default
+// reduction without reading, which is when the actions write each fragment: right after its
+// token is shifted. At the first parse the packed rows are expanded once into a dense
+// state-by-symbol action table and a dense goto table (a few hundred entries), so that each
+// step of the loop is one load where the packed lookup is three dependent ones; the packed
+// tables remain the definition of the automaton.
 #include "parse_engine.h"
 
 #include <cstdint>
@@ -62,11 +65,60 @@ static int grow_stack(StateStack *stack) {
   return 0;
 }
 
-// The state that the goto on `nonterminal` leads to from `state`.
-static int goto_state(int nonterminal, int state) {
+// The state that the goto on `nonterminal` leads to from `state`, in the packed tables.
+static int packed_goto(int nonterminal, int state) {
   int n = goto_base[nonterminal] + state;
   if (n >= 0 && n <= PARSE_LAST_INDEX && packed_check[n] == state) return packed_action[n];
   return goto_default[nonterminal];
+}
+
+// The action of `state` on `symbol` in the packed tables: a state to shift into (> 0), a rule
+// to reduce by (< 0), or 0 for a syntax error.
+static int packed_step(int state, int symbol) {
+  int n = state_base[state] + symbol;
+  if (n >= 0 && n <= PARSE_LAST_INDEX && packed_check[n] == symbol) {
+    int action = packed_action[n];
+    return action == PARSE_NO_ENTRY ? 0 : action;
+  }
+  return -state_default[state];
+}
+
+namespace {
+
+constexpr int SYMBOL_COLUMNS = PARSE_FIRST_NONTERMINAL + 1;  // column 0: no lookahead held
+constexpr int16_t READ_FIRST = PARSE_NO_ENTRY;  // the state reads a lookahead before it decides
+
+struct RuleStep {
+  int16_t length;       // states its right side covers on the stack
+  int16_t nonterminal;  // its left side, counted from the first nonterminal
+  bool acts;            // it has a grammar action
+};
+
+}  // namespace
+
+// dense_action[state][symbol + 1]: the step for a held lookahead symbol, or in column 0 with
+// none held: READ_FIRST, or the default reduction of a state that never reads.
+static int16_t dense_action[PARSE_STATE_COUNT][SYMBOL_COLUMNS];
+static int16_t dense_goto[PARSE_STATE_COUNT][PARSE_NONTERMINAL_COUNT];
+static RuleStep rule_steps[PARSE_RULE_COUNT + 1];
+static bool tables_expanded = false;
+
+static void expand_tables() {
+  for (int state = 0; state < PARSE_STATE_COUNT; state++) {
+    bool reads = state_base[state] != PARSE_NO_ENTRY;
+    dense_action[state][0] = reads ? READ_FIRST : static_cast<int16_t>(-state_default[state]);
+    for (int symbol = 0; symbol < PARSE_FIRST_NONTERMINAL; symbol++) {
+      dense_action[state][symbol + 1] = static_cast<int16_t>(reads ? packed_step(state, symbol) : -state_default[state]);
+    }
+    for (int nonterminal = 0; nonterminal < PARSE_NONTERMINAL_COUNT; nonterminal++) {
+      dense_goto[state][nonterminal] = static_cast<int16_t>(packed_goto(nonterminal, state));
+    }
+  }
+  for (int rule = 1; rule <= PARSE_RULE_COUNT; rule++) {
+    rule_steps[rule] = {rule_length[rule], static_cast<int16_t>(rule_lhs[rule] - PARSE_FIRST_NONTERMINAL),
+                        rule_action[rule] != action_none};
+  }
+  tables_expanded = true;
 }
 
 // The loop keeps the state, the stack top and the lookahead's symbol in locals; the stack
@@ -87,36 +139,33 @@ static int run_parse(StateStack *stack) {
       }
       entries = stack->entries;
     }
-    int rule = state_default[state];
-    int n = state_base[state];
-    if (n != PARSE_NO_ENTRY) {  // the state reads a lookahead before it decides
-      if (symbol == NO_SYMBOL) symbol = read_lookahead();
-      n += symbol;
-      if (n >= 0 && n <= PARSE_LAST_INDEX && packed_check[n] == symbol) {
-        int action = packed_action[n];
-        if (action > 0) {
-          if (action == PARSE_FINAL_STATE) return parse_accepted;
-          if (lookahead != 0) {  // the end of input is never consumed
-            lookahead = NO_LOOKAHEAD;
-            symbol = NO_SYMBOL;
-          }
-          state = action;
-          continue;
-        }
-        rule = action == PARSE_NO_ENTRY ? 0 : -action;
-      }
+    int step = dense_action[state][symbol + 1];
+    if (step == READ_FIRST) {
+      symbol = read_lookahead();
+      step = dense_action[state][symbol + 1];
     }
-    if (rule == 0) {
+    if (step > 0) {
+      if (step == PARSE_FINAL_STATE) return parse_accepted;
+      if (lookahead != 0) {  // the end of input is never consumed
+        lookahead = NO_LOOKAHEAD;
+        symbol = NO_SYMBOL;
+      }
+      state = step;
+      continue;
+    }
+    if (step == 0) {
       report_syntax_error("parse error");
       return parse_syntax_error;
     }
-    if (rule_action[rule] != action_none) grammar_action(rule);
-    depth -= rule_length[rule];
-    state = goto_state(rule_lhs[rule] - PARSE_FIRST_NONTERMINAL, entries[depth - 1]);
+    RuleStep rule = rule_steps[-step];
+    if (rule.acts) grammar_action(-step);
+    depth -= rule.length;
+    state = dense_goto[entries[depth - 1]][rule.nonterminal];
   }
 }
 
 int parse_input() {
+  if (!tables_expanded) expand_tables();
   int16_t first_entries[PARSE_STACK_INITIAL];
   StateStack stack{first_entries, 0, PARSE_STACK_INITIAL, false};
   int result = run_parse(&stack);
