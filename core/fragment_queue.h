@@ -1,13 +1,27 @@
 // The fragment queue: a FIFO of operand and comment texts, each a copy, written to the output
 // in the order they were queued. One queue per process. Entry points: enqueue_fragment,
-// enqueue_name_fragment, print_next_fragment.
+// enqueue_matched_text, enqueue_matched_name, print_next_fragment.
+//
+// Nodes and their texts are carved one after the other out of large chunks, which are used
+// again once every fragment in them has been printed: the texts leave in the order they came,
+// so a chunk empties as a whole. After the first statements a fragment costs no allocation,
+// and a long statement costs its texts and one small record per fragment. The common steps
+// are inline: a token's fragment is queued and printed several million times a second.
 #ifndef CORE_FRAGMENT_QUEUE_H
 #define CORE_FRAGMENT_QUEUE_H
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
-struct FragmentChunk;
+#include "output.h"
+#include "scanner.h"
+
+struct FragmentChunk {
+  size_t size;  // bytes of storage behind this record, and SHORT_TEXT bytes of slack after it
+  size_t used;  // bytes handed out, from the start of the storage
+  size_t live;  // fragments stored here and not yet printed
+};
 
 struct FragmentNode {
   FragmentNode *next;    // node queued after this one; null for the newest
@@ -16,17 +30,94 @@ struct FragmentNode {
   FragmentChunk *chunk;  // the storage block that holds the node and its text
 };
 
-extern FragmentNode *fragment_head;  // oldest node, the next to print; null when empty
-extern FragmentNode *fragment_tail;  // newest node; null exactly when fragment_head is null
+extern FragmentNode *fragment_head;         // oldest node, the next to print; null when empty
+extern FragmentNode *fragment_tail;         // newest node; null exactly when fragment_head is null
+extern FragmentChunk *fragment_fill_chunk;  // where new fragments are placed; null before the first
+
+// Makes fragment_fill_chunk a chunk with `need` free bytes and returns it; ends the process
+// when memory runs out.
+FragmentChunk *fragment_switch_chunk(size_t need);
+
+// An emptied chunk that is no longer being filled goes back for reuse.
+void fragment_retire_chunk(FragmentChunk *chunk);
+
+// Room for a node and `length` bytes of text with its NUL, linked in at the tail; the text
+// is the caller's to fill.
+inline FragmentNode *fragment_append(size_t length) {
+  constexpr size_t ALIGN = alignof(FragmentNode);
+  size_t need = (sizeof(FragmentNode) + length + 1 + ALIGN - 1) & ~(ALIGN - 1);
+  FragmentChunk *chunk = fragment_fill_chunk;
+  if (need < length || chunk == nullptr || chunk->size - chunk->used < need) {
+    chunk = fragment_switch_chunk(need < length ? SIZE_MAX : need);  // a wrapped size cannot be had
+  }
+  auto *node = reinterpret_cast<FragmentNode *>(reinterpret_cast<char *>(chunk + 1) + chunk->used);
+  chunk->used += need;
+  chunk->live++;
+  node->next = nullptr;
+  node->text = reinterpret_cast<char *>(node + 1);
+  node->length = length;
+  node->chunk = chunk;
+  if (fragment_tail != nullptr) {
+    fragment_tail->next = node;
+  } else {
+    fragment_head = node;
+  }
+  fragment_tail = node;
+  return node;
+}
 
 // Queues a copy of `length` bytes (0 stored; memory exhaustion ends the process).
-int enqueue_fragment(const char *text, size_t length);
+inline int enqueue_fragment(const char *text, size_t length) {
+  FragmentNode *node = fragment_append(length);
+  memcpy(node->text, text, length);
+  node->text[length] = '\0';
+  return 0;
+}
+
 inline int enqueue_fragment(const char *text) { return enqueue_fragment(text, strlen(text)); }
 
-// Queues a name's fragment: the `length` bytes of the name followed by one blank.
-int enqueue_name_fragment(const char *name, size_t length);
+// Queues the current match, followed by one blank when `blank_after`: the fragment of a name.
+// The engine keeps readable slack behind every match, and a chunk behind its storage, so a
+// short match is copied with one fixed-size move.
+static_assert(YY_MATCH_SLACK >= SHORT_TEXT);
+inline int enqueue_match(bool blank_after) {
+  size_t length = yy_token_length;
+  FragmentNode *node = fragment_append(length + (blank_after ? 1 : 0));
+  if (length <= SHORT_TEXT) {
+    memcpy(node->text, yy_token_text, SHORT_TEXT);
+  } else {
+    memcpy(node->text, yy_token_text, length);
+  }
+  if (blank_after) node->text[length++] = ' ';
+  node->text[length] = '\0';
+  return 0;
+}
 
-int print_next_fragment();    // 0 printed, -1 queue empty
+inline int enqueue_matched_text() { return enqueue_match(false); }
+inline int enqueue_matched_name() { return enqueue_match(true); }
+
+// Takes the head node out of the queue and gives its room back to its chunk.
+inline void fragment_drop_head() {
+  FragmentNode *head = fragment_head;
+  fragment_head = head->next;
+  if (fragment_head == nullptr) fragment_tail = nullptr;
+  FragmentChunk *chunk = head->chunk;
+  if (--chunk->live > 0) return;
+  if (chunk == fragment_fill_chunk) {
+    chunk->used = 0;
+  } else {
+    fragment_retire_chunk(chunk);
+  }
+}
+
+// Writes the oldest fragment to the output and releases it: 0 printed, -1 queue empty.
+inline int print_next_fragment() {
+  if (fragment_head == nullptr) return -1;
+  output_padded_text(fragment_head->text, fragment_head->length);
+  fragment_drop_head();
+  return 0;
+}
+
 void clear_fragment_queue();  // forgets the nodes; meant for the empty queue
 
 // Releases every queued fragment and all storage; for tests and fuzzers that run several

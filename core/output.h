@@ -1,6 +1,6 @@
 // The converted text's way out: output_stream, which each driver opens, and the write buffer
 // in front of it through which the rule actions, the grammar actions, the fragment queue and
-// the tree printer write. Entry points: output_char, output_text, output_flush.
+// the tree printer write. Entry points: output_char, output_text, output_flush, output_close.
 //
 // The programs write a great many pieces of one to a few bytes; a call into the stream
 // library for each (locking, length scans) cost more than the conversion itself. Bytes are
@@ -14,12 +14,13 @@
 #include <cstring>
 
 constexpr size_t OUTPUT_BUFFER_SIZE = 0x7fff;  // bytes gathered before they go to the stream
+constexpr size_t SHORT_TEXT = 16;              // texts this long or shorter are copied in one move
 
 extern FILE *output_stream;  // the program's output file, opened by its driver; null before
 
 struct OutputBuffer {
-  size_t used;                     // bytes gathered, 0..OUTPUT_BUFFER_SIZE
-  char bytes[OUTPUT_BUFFER_SIZE];  // not yet handed to output_stream
+  size_t used;                                  // bytes gathered, 0..OUTPUT_BUFFER_SIZE
+  char bytes[OUTPUT_BUFFER_SIZE + SHORT_TEXT];  // not yet handed to output_stream; the tail is slack
 };
 extern OutputBuffer output_buffer;
 
@@ -41,6 +42,17 @@ inline void output_text(const char *text, size_t length) {
   }
   memcpy(output_buffer.bytes + output_buffer.used, text, length);
   output_buffer.used += length;
+}
+
+// The same for a text followed by at least SHORT_TEXT readable bytes: a short one is copied
+// with one fixed-size move, whatever its length, and the slack takes what lies beyond it.
+inline void output_padded_text(const char *text, size_t length) {
+  if (length <= SHORT_TEXT && length <= OUTPUT_BUFFER_SIZE - output_buffer.used) {
+    memcpy(output_buffer.bytes + output_buffer.used, text, SHORT_TEXT);
+    output_buffer.used += length;
+    return;
+  }
+  output_text(text, length);
 }
 
 // Flushes what is gathered, closes output_stream and forgets it. True when every byte

@@ -45,6 +45,10 @@ extern FILE *yy_output_stream;  // where the default rule echoes; standard outpu
 extern char *yy_token_text;     // start of the matched text, NUL-terminated in place
 extern size_t yy_token_length;  // length of the matched text
 
+// Bytes behind the end of every match that may be read (not written): the buffer carries
+// them as slack, so that a short match can be copied with one fixed-size move.
+constexpr size_t YY_MATCH_SLACK = 16;
+
 int yy_next_token();
 inline void yy_begin(int condition) { yy_start_state = 2 * condition + 1; }
 void yy_echo();  // the default rule's action: the matched text to yy_output_stream

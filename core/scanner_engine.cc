@@ -154,9 +154,9 @@ static int yy_try_nul(int state) {
 // Doubles the buffer. A size that cannot double any more is the one limit a match has.
 static void grow_buffer(yy_buffer *b) {
   std::ptrdiff_t scan_offset = yy_scan_pos - b->chars;
-  if (b->capacity > (SIZE_MAX - 2) / 2) yy_fatal("fatal error - scanner input buffer overflow");
+  if (b->capacity > (SIZE_MAX - 2 - YY_MATCH_SLACK) / 2) yy_fatal("fatal error - scanner input buffer overflow");
   b->capacity *= 2;
-  char *grown = static_cast<char *>(yy_realloc(b->chars, b->capacity + 2));
+  char *grown = static_cast<char *>(yy_realloc(b->chars, b->capacity + 2 + YY_MATCH_SLACK));
   if (grown == nullptr) yy_fatal("fatal error - scanner input buffer overflow");
   b->chars = grown;
   yy_scan_pos = grown + scan_offset;
@@ -374,8 +374,9 @@ yy_buffer *yy_create_buffer(FILE *stream, size_t capacity) {
   yy_buffer *buffer = static_cast<yy_buffer *>(yy_alloc(sizeof(yy_buffer)));
   if (buffer == nullptr) die("yy_create_buffer");
   buffer->capacity = capacity;
-  // Two bytes beyond the capacity hold the end-of-buffer NULs that end every match.
-  buffer->chars = static_cast<char *>(yy_alloc(buffer->capacity + 2));
+  // Two bytes beyond the capacity hold the end-of-buffer NULs that end every match; the slack
+  // behind them lets a match be read in fixed-size moves.
+  buffer->chars = static_cast<char *>(yy_alloc(buffer->capacity + 2 + YY_MATCH_SLACK));
   if (buffer->chars == nullptr) die("yy_create_buffer");
   yy_attach_stream(buffer, stream);
   return buffer;

@@ -50,14 +50,10 @@ static void require_trees(size_t count) {
   if (node_stack.depth < count) stop_on_fault("missing operand");
 }
 
-static void push_operand(const char *text, size_t length) {
-  enqueue_fragment(text, length);
-  push_node(&node_stack, create_leaf());
-}
-
 static void close_quoted_operand() {
   append_match();
-  push_operand(token_text_buffer, token_text_length);
+  enqueue_fragment(token_text_buffer, token_text_length);
+  push_node(&node_stack, create_leaf());
   token_text_clear();
   yy_begin(NORMAL);
 }
@@ -148,7 +144,8 @@ int yy_rule_action(int action) {
     case RULE_IDENTIFIER:
     case RULE_IDENTIFIER_ARGS:
     case RULE_NUMBER:
-      push_operand(yy_token_text, yy_token_length);
+      enqueue_matched_text();
+      push_node(&node_stack, create_leaf());
       break;
     case RULE_TARGET:
     case RULE_TARGET_ARGS:

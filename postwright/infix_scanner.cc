@@ -100,7 +100,7 @@ int yy_rule_action(int action) {
       return NOT;
     case RULE_IDENTIFIER:
     case RULE_IDENTIFIER_ARGS:
-      enqueue_name_fragment(yy_token_text, yy_token_length);
+      enqueue_matched_name();
       return ID;
     case RULE_LPAREN:
       return '(';
@@ -111,7 +111,7 @@ int yy_rule_action(int action) {
     case RULE_SEMICOLON:
       return SEMICOL;
     case RULE_NUMBER:
-      enqueue_fragment(yy_token_text, yy_token_length);  // no blank: "-3" is two bytes
+      enqueue_matched_text();  // no blank: "-3" is two bytes
       return INT_EXPR;
     case RULE_BLANK:
       return YY_NO_TOKEN;

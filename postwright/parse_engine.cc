@@ -86,7 +86,7 @@ static int packed_step(int state, int symbol) {
 namespace {
 
 constexpr int SYMBOL_COLUMNS = PARSE_FIRST_NONTERMINAL + 1;  // column 0: no lookahead held
-constexpr int16_t READ_FIRST = PARSE_NO_ENTRY;  // the state reads a lookahead before it decides
+constexpr int16_t READ_FIRST = PARSE_NO_ENTRY;               // the state reads a lookahead before it decides
 
 struct RuleStep {
   int16_t length;       // states its right side covers on the stack
@@ -108,7 +108,8 @@ static void expand_tables() {
     bool reads = state_base[state] != PARSE_NO_ENTRY;
     dense_action[state][0] = reads ? READ_FIRST : static_cast<int16_t>(-state_default[state]);
     for (int symbol = 0; symbol < PARSE_FIRST_NONTERMINAL; symbol++) {
-      dense_action[state][symbol + 1] = static_cast<int16_t>(reads ? packed_step(state, symbol) : -state_default[state]);
+      dense_action[state][symbol + 1] =
+          static_cast<int16_t>(reads ? packed_step(state, symbol) : -state_default[state]);
     }
     for (int nonterminal = 0; nonterminal < PARSE_NONTERMINAL_COUNT; nonterminal++) {
       dense_goto[state][nonterminal] = static_cast<int16_t>(packed_goto(nonterminal, state));
