@@ -10,6 +10,12 @@
 // state-by-symbol action table and a dense goto table (a few hundred entries), so that each
 // step of the loop is one load where the packed lookup is three dependent ones; the packed
 // tables remain the definition of the automaton.
+//
+// A shift is mostly followed by reductions that read no token and pop no deeper than the
+// state that shifted, such as ident : ID and expr : ident after a name. What they do depends
+// only on that state and the token, so each shift's whole chain is worked out once at the
+// expansion, and the loop makes it in one step: its grammar actions in order, then the
+// states it leaves on the stack.
 #include "parse_engine.h"
 
 #include <cstdint>
@@ -88,36 +94,83 @@ namespace {
 constexpr int SYMBOL_COLUMNS = PARSE_FIRST_NONTERMINAL + 1;  // column 0: no lookahead held
 constexpr int16_t READ_FIRST = PARSE_NO_ENTRY;               // the state reads a lookahead before it decides
 
+constexpr int CHAIN_LIMIT = 8;  // states and actions a chain may hold; a longer one stops early
+
 struct RuleStep {
   int16_t length;       // states its right side covers on the stack
   int16_t nonterminal;  // its left side, counted from the first nonterminal
   bool acts;            // it has a grammar action
 };
 
+// A shift and the reductions that follow it without a token being read.
+struct ShiftChain {
+  int16_t target;                // the state the shift enters
+  int16_t final;                 // the state the chain ends in; target when nothing follows
+  int16_t actions[CHAIN_LIMIT];  // rules whose grammar actions the chain runs, in order
+  int16_t states[CHAIN_LIMIT];   // the states it leaves above the shifting one, final last
+  uint8_t action_count;          // entries of actions
+  uint8_t state_count;           // entries of states, at least 1
+  uint8_t peak;                  // most states above the shifting one at any moment
+};
+
 }  // namespace
 
-// dense_action[state][symbol + 1]: the step for a held lookahead symbol, or in column 0 with
-// none held: READ_FIRST, or the default reduction of a state that never reads.
+// dense_action[state][symbol + 1]: for a held lookahead symbol, a shift (the index of its
+// chain, > 0), a reduction (-rule) or 0 for a syntax error; in column 0, with none held:
+// READ_FIRST, or the default reduction of a state that never reads.
 static int16_t dense_action[PARSE_STATE_COUNT][SYMBOL_COLUMNS];
 static int16_t dense_goto[PARSE_STATE_COUNT][PARSE_NONTERMINAL_COUNT];
 static RuleStep rule_steps[PARSE_RULE_COUNT + 1];
+static ShiftChain shift_chains[PARSE_STATE_COUNT * PARSE_FIRST_NONTERMINAL + 1];  // from 1
 static bool tables_expanded = false;
 
+// Follows a shift from `state` into `target` through the reductions it can make without a
+// token and without popping `state`.
+static ShiftChain chain_of(int state, int target) {
+  ShiftChain chain{};
+  chain.target = chain.final = static_cast<int16_t>(target);
+  chain.states[0] = chain.final;
+  chain.state_count = chain.peak = 1;
+  int current = target;
+  while (target != PARSE_FINAL_STATE && state_base[current] == PARSE_NO_ENTRY) {
+    int rule = state_default[current];
+    const RuleStep &step = rule_steps[rule];
+    if (rule == 0 || step.length > chain.state_count || chain.action_count == CHAIN_LIMIT) break;
+    int count = chain.state_count - step.length;
+    if (count == CHAIN_LIMIT) break;
+    int below = count > 0 ? chain.states[count - 1] : state;
+    current = dense_goto[below][step.nonterminal];
+    if (step.acts) chain.actions[chain.action_count++] = static_cast<int16_t>(rule);
+    chain.states[count++] = static_cast<int16_t>(current);
+    chain.state_count = static_cast<uint8_t>(count);
+    if (chain.peak < count) chain.peak = static_cast<uint8_t>(count);
+    chain.final = static_cast<int16_t>(current);
+  }
+  return chain;
+}
+
 static void expand_tables() {
+  for (int rule = 1; rule <= PARSE_RULE_COUNT; rule++) {
+    rule_steps[rule] = {rule_length[rule], static_cast<int16_t>(rule_lhs[rule] - PARSE_FIRST_NONTERMINAL),
+                        rule_action[rule] != action_none};
+  }
   for (int state = 0; state < PARSE_STATE_COUNT; state++) {
-    bool reads = state_base[state] != PARSE_NO_ENTRY;
-    dense_action[state][0] = reads ? READ_FIRST : static_cast<int16_t>(-state_default[state]);
-    for (int symbol = 0; symbol < PARSE_FIRST_NONTERMINAL; symbol++) {
-      dense_action[state][symbol + 1] =
-          static_cast<int16_t>(reads ? packed_step(state, symbol) : -state_default[state]);
-    }
     for (int nonterminal = 0; nonterminal < PARSE_NONTERMINAL_COUNT; nonterminal++) {
       dense_goto[state][nonterminal] = static_cast<int16_t>(packed_goto(nonterminal, state));
     }
   }
-  for (int rule = 1; rule <= PARSE_RULE_COUNT; rule++) {
-    rule_steps[rule] = {rule_length[rule], static_cast<int16_t>(rule_lhs[rule] - PARSE_FIRST_NONTERMINAL),
-                        rule_action[rule] != action_none};
+  int chains = 0;
+  for (int state = 0; state < PARSE_STATE_COUNT; state++) {
+    bool reads = state_base[state] != PARSE_NO_ENTRY;
+    dense_action[state][0] = reads ? READ_FIRST : static_cast<int16_t>(-state_default[state]);
+    for (int symbol = 0; symbol < PARSE_FIRST_NONTERMINAL; symbol++) {
+      int step = reads ? packed_step(state, symbol) : -state_default[state];
+      if (step > 0) {
+        shift_chains[++chains] = chain_of(state, step);
+        step = chains;
+      }
+      dense_action[state][symbol + 1] = static_cast<int16_t>(step);
+    }
   }
   tables_expanded = true;
 }
@@ -146,12 +199,19 @@ static int run_parse(StateStack *stack) {
       step = dense_action[state][symbol + 1];
     }
     if (step > 0) {
-      if (step == PARSE_FINAL_STATE) return parse_accepted;
+      const ShiftChain &chain = shift_chains[step];
+      if (chain.target == PARSE_FINAL_STATE) return parse_accepted;
       if (lookahead != 0) {  // the end of input is never consumed
         lookahead = NO_LOOKAHEAD;
         symbol = NO_SYMBOL;
       }
-      state = step;
+      if (depth + chain.peak >= stack->capacity) {  // near a growth: one step at a time
+        state = chain.target;
+        continue;
+      }
+      for (int i = 0; i < chain.action_count; i++) grammar_action(chain.actions[i]);
+      for (int i = 0; i + 1 < chain.state_count; i++) entries[depth++] = chain.states[i];
+      state = chain.final;  // pushed at the top of the loop
       continue;
     }
     if (step == 0) {
