@@ -55,6 +55,16 @@ inline void output_padded_text(const char *text, size_t length) {
   output_text(text, length);
 }
 
+// Writes `count` copies of `c`; a short run is one fixed-size store into the slack.
+inline void output_repeat(char c, size_t count) {
+  if (count <= SHORT_TEXT && count <= OUTPUT_BUFFER_SIZE - output_buffer.used) {
+    memset(output_buffer.bytes + output_buffer.used, c, SHORT_TEXT);
+    output_buffer.used += count;
+    return;
+  }
+  while (count-- > 0) output_char(c);
+}
+
 // Flushes what is gathered, closes output_stream and forgets it. True when every byte
 // written reached the file: a full disk or an I/O error shows in the stream's error
 // indicator or in the final flush.

@@ -20,37 +20,34 @@ NodeStack node_stack = {nullptr, nullptr, 0};
 RecordPool expr_node_pool = RECORD_POOL(ExprNode, "create_node");
 RecordPool stack_cell_pool = RECORD_POOL(StackCell, "push_node");
 
-// Prints "(" until `printed` reaches `target`.
-static void open_up_to(int64_t target, int64_t *printed) {
-  for (; *printed < target; ++*printed) output_char('(');
-}
-
 // Prints a leaf with the marks of the groups that begin at it. `spine` lists the operator
 // nodes from the outermost group beginning at this leaf down to its parent; the innermost of
 // them own the innermost of the leaf's opening parentheses, so a negated spine node's "!"
 // goes where only its own and the deeper groups' parentheses remain to be printed.
-static void print_leaf(const ExprNode *leaf, const ExprNode *const *spine, size_t spine_length) {
-  int64_t printed = 0;
+static void print_leaf(const ExprNode *leaf, ExprNode *const *spine, size_t spine_length) {
+  int64_t printed = 0;  // opening parentheses printed so far
   for (size_t i = 0; i < spine_length; i++) {
     if (!spine[i]->negated) continue;
-    open_up_to(leaf->open_parens - static_cast<int64_t>(spine_length - i), &printed);
+    int64_t before_mark = leaf->open_parens - static_cast<int64_t>(spine_length - i);
+    output_repeat('(', static_cast<size_t>(before_mark - printed));
+    printed = before_mark;
     output_char('!');
   }
-  open_up_to(leaf->open_parens, &printed);
+  output_repeat('(', static_cast<size_t>(leaf->open_parens - printed));
   if (leaf->negated) output_char('!');
   print_next_fragment();
-  for (int32_t i = 0; i < leaf->close_parens; i++) output_char(')');
+  output_repeat(')', static_cast<size_t>(leaf->close_parens));
 }
 
 // Operator nodes whose operator and right side are still due, kept from one statement to the
 // next so that printing allocates only when a tree is deeper than any before it.
-static const ExprNode **pending = nullptr;
+static ExprNode **pending = nullptr;
 static size_t pending_capacity = 0;
 
-static void push_pending(size_t depth, const ExprNode *node) {
+static void push_pending(size_t depth, ExprNode *node) {
   if (depth == pending_capacity) {
     size_t capacity = pending_capacity == 0 ? 64 : pending_capacity * 2;
-    auto *grown = static_cast<const ExprNode **>(realloc(pending, capacity * sizeof *pending));
+    auto *grown = static_cast<ExprNode **>(realloc(pending, capacity * sizeof *pending));
     if (grown == nullptr) die("print_tree");
     pending = grown;
     pending_capacity = capacity;
@@ -58,18 +55,26 @@ static void push_pending(size_t depth, const ExprNode *node) {
   pending[depth] = node;
 }
 
-void print_tree(const ExprNode *node) {
+// The in-order walk. With `release`, each node goes back to the pool once it is printed:
+// a leaf at once, an operator node once its sign is out and its right side is known.
+static void walk_tree(ExprNode *node, bool release) {
   size_t depth = 0;
   for (;;) {
     size_t spine_start = depth;
     for (; node->left != nullptr; node = node->left) push_pending(depth++, node);
     print_leaf(node, pending + spine_start, depth - spine_start);
+    if (release) pool_give(&expr_node_pool, node);
     if (depth == 0) return;
-    const ExprNode *parent = pending[--depth];
+    ExprNode *parent = pending[--depth];
     output_char(parent->op);
     node = parent->right;
+    if (release) pool_give(&expr_node_pool, parent);
   }
 }
+
+void print_tree(const ExprNode *node) { walk_tree(const_cast<ExprNode *>(node), false); }
+
+void print_and_release_tree(ExprNode *node) { walk_tree(node, true); }
 
 void release_tree(ExprNode *node) {
   while (node != nullptr) {

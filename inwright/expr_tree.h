@@ -101,6 +101,9 @@ inline void remove_parens(ExprNode *node) {
 // Prints the tree in infix form to the output; each leaf's text comes from print_next_fragment.
 void print_tree(const ExprNode *node);
 
+// The same, releasing every node once it is printed: print_tree then release_tree in one walk.
+void print_and_release_tree(ExprNode *node);
+
 void release_tree(ExprNode *node);          // releases every node of the tree
 void release_node_stack(NodeStack *stack);  // releases every cell and stacked tree
 

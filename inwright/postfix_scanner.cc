@@ -90,8 +90,7 @@ static void end_statement() {
   ExprNode *root = pop_node(&node_stack);
   bool negated_group = root->left != nullptr && root->negated;
   if (!negated_group) remove_parens(root);
-  print_tree(root);
-  release_tree(root);
+  print_and_release_tree(root);
   output_char(';');
 }
 
