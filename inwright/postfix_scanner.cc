@@ -50,41 +50,71 @@ static void require_trees(size_t count) {
   if (node_stack.depth < count) stop_on_fault("missing operand");
 }
 
-static void close_quoted_operand() {
+// Every action that does more than a store or two is a function of its own that returns
+// what yy_rule_action returns; the dispatch reaches it by a tail call and so needs no stack
+// frame of its own.
+[[gnu::noinline]] static int open_quoted_name() {
+  append_match();
+  yy_begin(QUOTED_NAME);
+  return YY_NO_TOKEN;
+}
+
+[[gnu::noinline]] static int collect_quoted_piece() {
+  refuse_nul();
+  append_match();
+  return YY_NO_TOKEN;
+}
+
+[[gnu::noinline]] static int close_quoted_operand() {
   append_match();
   enqueue_fragment(token_text_buffer, token_text_length);
   push_node(&node_stack, create_leaf());
   token_text_clear();
   yy_begin(NORMAL);
+  return YY_NO_TOKEN;
 }
 
-static void close_quoted_target() {
+[[gnu::noinline]] static int close_quoted_target() {
   append_match();
   output_text(token_text_buffer, token_text_length);
   token_text_clear();
   yy_begin(NORMAL);
+  return YY_NO_TOKEN;
+}
+
+[[gnu::noinline]] static int push_operand() {
+  enqueue_matched_text();
+  push_node(&node_stack, create_leaf());
+  return YY_NO_TOKEN;
+}
+
+[[gnu::noinline]] static int write_target() {
+  output_text(yy_token_text, yy_token_length);
+  return YY_NO_TOKEN;
 }
 
 // The two topmost trees become the operands of a new operator node, which takes their place:
 // the left operand's cell is reused for the new tree.
-static void join_operands(char op) {
+[[gnu::noinline]] static int join_operands(char op) {
   require_trees(2);
   ExprNode *right = pop_node(&node_stack);
   StackCell *cell = node_stack.top;
   ExprNode *node = create_operator(op, cell->node, right);
   add_parens(node);
   cell->node = node;
+  return YY_NO_TOKEN;
 }
 
 // The top tree changes its flag where it lies: taking it off and putting it back is the same.
-static void negate_top() {
+[[gnu::noinline]] static int negate_top() {
   require_trees(1);
   node_stack.top->node->negated ^= 1;
+  return YY_NO_TOKEN;
 }
 
 // A second tree left on the stack would take the next statement's operand texts, so the
 // statement is refused before anything of it is printed.
-static void end_statement() {
+[[gnu::noinline]] static int end_statement() {
   require_trees(1);
   if (node_stack.depth > 1) stop_on_fault("missing operator");
   ExprNode *root = pop_node(&node_stack);
@@ -92,18 +122,35 @@ static void end_statement() {
   if (!negated_group) remove_parens(root);
   print_and_release_tree(root);
   output_char(';');
+  return YY_NO_TOKEN;
 }
 
 // A comment is assembled from its "--" and the rest of its line, then written whole.
-static void open_comment() {
+[[gnu::noinline]] static int open_comment() {
   token_text_append(COMMENT_MARK, COMMENT_MARK_LENGTH);
   yy_begin(COMMENT_LINE);
+  return YY_NO_TOKEN;
 }
 
 static void write_comment() {
   output_text(token_text_buffer, token_text_length);
   token_text_clear();
   yy_begin(NORMAL);
+}
+
+// A comment line is complete: with its newline, or, on the last line of the input, without
+// one. Only a newline completes a line for the line count.
+[[gnu::noinline]] static int finish_comment_line(bool with_newline) {
+  refuse_nul();
+  append_match();
+  write_comment();
+  if (with_newline) current_line++;
+  return YY_NO_TOKEN;
+}
+
+[[gnu::noinline]] static int echo_match() {
+  yy_echo();  // only a newline inside a quoted name gets here: not part of the name
+  return YY_NO_TOKEN;
 }
 
 // The scan ends (end of input or the end marker): a statement still being built is an error.
@@ -115,75 +162,53 @@ static int end_scan() {
 int yy_rule_action(int action) {
   switch (action) {
     case RULE_QUOTE_OPEN:
-      append_match();
-      yy_begin(QUOTED_NAME);
-      break;
+      return open_quoted_name();
     case RULE_QUOTE_CLOSE:
     case RULE_QUOTE_CLOSE_ARGS:
-      close_quoted_operand();
-      break;
+      return close_quoted_operand();
     case RULE_QUOTE_CLOSE_TARGET:
     case RULE_QUOTE_CLOSE_ARGS_TARGET:
-      close_quoted_target();
-      break;
+      return close_quoted_target();
     case RULE_QUOTE_BACKSLASHES:
     case RULE_QUOTE_CHAR:
-      refuse_nul();
-      append_match();
-      break;
+      return collect_quoted_piece();
     case RULE_AND:
-      join_operands('&');
-      break;
+      return join_operands('&');
     case RULE_OR:
-      join_operands('|');
-      break;
+      return join_operands('|');
     case RULE_NOT:
-      negate_top();
-      break;
+      return negate_top();
     case RULE_IDENTIFIER:
     case RULE_IDENTIFIER_ARGS:
     case RULE_NUMBER:
-      enqueue_matched_text();
-      push_node(&node_stack, create_leaf());
-      break;
+      return push_operand();
     case RULE_TARGET:
     case RULE_TARGET_ARGS:
-      output_text(yy_token_text, yy_token_length);
-      break;
+      return write_target();
     case RULE_SEMICOLON:
-      end_statement();
-      break;
+      return end_statement();
     case RULE_BLANK:
-      break;
+      return YY_NO_TOKEN;
     case RULE_LBRACE:
     case RULE_RBRACE:
       output_char(yy_token_text[0]);
-      break;
+      return YY_NO_TOKEN;
     case RULE_NEWLINE:
       output_char('\n');
       current_line++;
-      break;
+      return YY_NO_TOKEN;
     case RULE_END_MARKER:
       return end_scan();
     case RULE_COMMENT_OPEN:
-      open_comment();
-      break;
+      return open_comment();
     case RULE_COMMENT_LINE:
-      refuse_nul();
-      append_match();
-      write_comment();
-      current_line++;
-      break;
+      return finish_comment_line(true);
     case RULE_COMMENT_TAIL:  // the input ends without a newline: no line completed
-      refuse_nul();
-      append_match();
-      write_comment();
-      break;
+      return finish_comment_line(false);
     case RULE_ILLEGAL:
       illegal_character(yy_token_text);
     case RULE_DEFAULT:
-      yy_echo();  // only a newline inside a quoted name gets here: not part of the name
-      break;
+      return echo_match();
     case ACTION_EOF_COMMENT_LINE:
       write_comment();
       return end_scan();
@@ -194,5 +219,4 @@ int yy_rule_action(int action) {
     default:
       yy_no_action_found();
   }
-  return YY_NO_TOKEN;
 }

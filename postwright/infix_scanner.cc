@@ -45,7 +45,7 @@ static void queue_assembled_text() {
 
 // The closing piece of a quoted name: its fragment is the text assembled so far plus the
 // match and one blank.
-static int finish_quoted_name() {
+[[gnu::noinline]] static int finish_quoted_name() {
   append_match();
   token_text_append(NAME_END, strlen(NAME_END));
   queue_assembled_text();
@@ -54,13 +54,13 @@ static int finish_quoted_name() {
 }
 
 // The pieces of a quoted name are collected; nothing is returned until it closes.
-static int collect_match() {
+[[gnu::noinline]] static int collect_match() {
   refuse_nul_bytes();
   append_match();
   return YY_NO_TOKEN;
 }
 
-static int start_comment() {
+[[gnu::noinline]] static int start_comment() {
   append_match();
   yy_begin(COMMENT_LINE);
   return YY_NO_TOKEN;
@@ -68,7 +68,7 @@ static int start_comment() {
 
 // A comment line is complete: with its newline, or, on the last line of the input, without
 // one. Only a newline completes a line for the line count.
-static int finish_comment(bool with_newline) {
+[[gnu::noinline]] static int finish_comment(bool with_newline) {
   queue_assembled_text();
   yy_begin(NORMAL);
   if (with_newline) current_line++;
@@ -80,12 +80,40 @@ static int finish_comment(bool with_newline) {
   end_process(EXIT_INPUT_FAULT);
 }
 
+// The actions that do more than return a token code are functions of their own, which the
+// dispatch below reaches by a tail call: the dispatch itself then needs no stack frame, and a
+// token such as "&" costs little more than the jump to its case.
+[[gnu::noinline]] static int open_quoted_name() {
+  append_match();
+  yy_begin(QUOTED_NAME);
+  return YY_NO_TOKEN;
+}
+
+[[gnu::noinline]] static int queue_name() {
+  enqueue_matched_name();
+  return ID;
+}
+
+[[gnu::noinline]] static int queue_number() {
+  enqueue_matched_text();  // no blank: "-3" is two bytes
+  return INT_EXPR;
+}
+
+[[gnu::noinline]] static int finish_comment_line(bool with_newline) {
+  refuse_nul_bytes();
+  append_match();
+  return finish_comment(with_newline);
+}
+
+[[gnu::noinline]] static int echo_match() {
+  yy_echo();  // only a newline inside a quoted name gets here: echoed, left out of the name
+  return YY_NO_TOKEN;
+}
+
 int yy_rule_action(int action) {
   switch (action) {
     case RULE_QUOTE_OPEN:
-      append_match();
-      yy_begin(QUOTED_NAME);
-      return YY_NO_TOKEN;
+      return open_quoted_name();
     case RULE_QUOTE_CLOSE:
     case RULE_QUOTE_CLOSE_ARGS:
       return finish_quoted_name();
@@ -100,8 +128,7 @@ int yy_rule_action(int action) {
       return NOT;
     case RULE_IDENTIFIER:
     case RULE_IDENTIFIER_ARGS:
-      enqueue_matched_name();
-      return ID;
+      return queue_name();
     case RULE_LPAREN:
       return '(';
     case RULE_RPAREN:
@@ -111,8 +138,7 @@ int yy_rule_action(int action) {
     case RULE_SEMICOLON:
       return SEMICOL;
     case RULE_NUMBER:
-      enqueue_matched_text();  // no blank: "-3" is two bytes
-      return INT_EXPR;
+      return queue_number();
     case RULE_BLANK:
       return YY_NO_TOKEN;
     case RULE_LBRACE:
@@ -125,18 +151,13 @@ int yy_rule_action(int action) {
     case RULE_COMMENT_OPEN:
       return start_comment();
     case RULE_COMMENT_LINE:
-      refuse_nul_bytes();
-      append_match();
-      return finish_comment(true);
+      return finish_comment_line(true);
     case RULE_COMMENT_TAIL:
-      refuse_nul_bytes();
-      append_match();
-      return finish_comment(false);
+      return finish_comment_line(false);
     case RULE_ILLEGAL:
       stop_on_illegal_character();
     case RULE_DEFAULT:
-      yy_echo();  // only a newline inside a quoted name gets here: echoed, left out of the name
-      return YY_NO_TOKEN;
+      return echo_match();
     case ACTION_EOF_NORMAL:
       return YY_NO_TOKEN;          // the engine ends the call with 0
     case ACTION_EOF_COMMENT_LINE:  // only "--" was read on the last line
