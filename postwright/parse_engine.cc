@@ -110,7 +110,6 @@ struct ShiftChain {
   int16_t states[CHAIN_LIMIT];   // the states it leaves above the shifting one, final last
   uint8_t action_count;          // entries of actions
   uint8_t state_count;           // entries of states, at least 1
-  uint8_t peak;                  // most states above the shifting one at any moment
 };
 
 }  // namespace
@@ -130,9 +129,9 @@ static ShiftChain chain_of(int state, int target) {
   ShiftChain chain{};
   chain.target = chain.final = static_cast<int16_t>(target);
   chain.states[0] = chain.final;
-  chain.state_count = chain.peak = 1;
+  chain.state_count = 1;
   int current = target;
-  while (target != PARSE_FINAL_STATE && state_base[current] == PARSE_NO_ENTRY) {
+  while (state_base[current] == PARSE_NO_ENTRY) {
     int rule = state_default[current];
     const RuleStep &step = rule_steps[rule];
     if (rule == 0 || step.length > chain.state_count || chain.action_count == CHAIN_LIMIT) break;
@@ -143,7 +142,6 @@ static ShiftChain chain_of(int state, int target) {
     if (step.acts) chain.actions[chain.action_count++] = static_cast<int16_t>(rule);
     chain.states[count++] = static_cast<int16_t>(current);
     chain.state_count = static_cast<uint8_t>(count);
-    if (chain.peak < count) chain.peak = static_cast<uint8_t>(count);
     chain.final = static_cast<int16_t>(current);
   }
   return chain;
@@ -165,7 +163,9 @@ static void expand_tables() {
     dense_action[state][0] = reads ? READ_FIRST : static_cast<int16_t>(-state_default[state]);
     for (int symbol = 0; symbol < PARSE_FIRST_NONTERMINAL; symbol++) {
       int step = reads ? packed_step(state, symbol) : -state_default[state];
-      if (step > 0) {
+      if (step == PARSE_FINAL_STATE) {
+        step = 0;  // the accepting shift is looked for where errors are
+      } else if (step > 0) {
         shift_chains[++chains] = chain_of(state, step);
         step = chains;
       }
@@ -175,24 +175,34 @@ static void expand_tables() {
   tables_expanded = true;
 }
 
+// Pushes `state`; a stack that becomes full grows at once, so the limit falls on the push that
+// makes the last entry. False when it cannot grow.
+static bool push_state(StateStack *stack, int16_t *&entries, int &depth, int state) {
+  entries[depth++] = static_cast<int16_t>(state);
+  if (depth < stack->capacity) return true;
+  stack->depth = depth;
+  if (grow_stack(stack) != 0) return false;
+  entries = stack->entries;
+  return true;
+}
+
+// Whether `state` accepts on `symbol`: the one shift that the dense table leaves out, so
+// that the loop does not test for it at every step.
+static bool accepts(int state, int symbol) {
+  return symbol != NO_SYMBOL && state_base[state] != PARSE_NO_ENTRY && packed_step(state, symbol) == PARSE_FINAL_STATE;
+}
+
 // The loop keeps the state, the stack top and the lookahead's symbol in locals; the stack
-// record is brought up to date only when it grows.
+// record is brought up to date only when it grows. The current state is always on top of
+// the stack.
 static int run_parse(StateStack *stack) {
+  int16_t *entries = stack->entries;
+  int depth = 0;
   int state = 0;
   int symbol = NO_SYMBOL;  // the lookahead's terminal, NO_SYMBOL while none is held
-  int depth = 0;
-  int16_t *entries = stack->entries;
   lookahead = NO_LOOKAHEAD;
+  if (!push_state(stack, entries, depth, state)) return parse_stack_exhausted;
   for (;;) {
-    entries[depth++] = static_cast<int16_t>(state);
-    if (depth == stack->capacity) {  // a full stack grows at once, so the check follows every push
-      stack->depth = depth;
-      if (grow_stack(stack) != 0) {
-        report_syntax_error("parser stack overflow");
-        return parse_stack_exhausted;
-      }
-      entries = stack->entries;
-    }
     int step = dense_action[state][symbol + 1];
     if (step == READ_FIRST) {
       symbol = read_lookahead();
@@ -200,28 +210,36 @@ static int run_parse(StateStack *stack) {
     }
     if (step > 0) {
       const ShiftChain &chain = shift_chains[step];
-      if (chain.target == PARSE_FINAL_STATE) return parse_accepted;
       if (lookahead != 0) {  // the end of input is never consumed
         lookahead = NO_LOOKAHEAD;
         symbol = NO_SYMBOL;
       }
-      if (depth + chain.peak >= stack->capacity) {  // near a growth: one step at a time
-        state = chain.target;
+      if (depth + CHAIN_LIMIT < stack->capacity) {  // room for the whole states array
+        for (int i = 0; i < chain.action_count; i++) grammar_action(chain.actions[i]);
+        memcpy(entries + depth, chain.states, sizeof chain.states);
+        depth += chain.state_count;
+        state = chain.final;
         continue;
       }
-      for (int i = 0; i < chain.action_count; i++) grammar_action(chain.actions[i]);
-      for (int i = 0; i + 1 < chain.state_count; i++) entries[depth++] = chain.states[i];
-      state = chain.final;  // pushed at the top of the loop
-      continue;
-    }
-    if (step == 0) {
+      state = chain.target;  // near a growth: one step at a time
+    } else if (step < 0) {
+      RuleStep rule = rule_steps[-step];
+      if (rule.acts) grammar_action(-step);
+      depth -= rule.length;
+      state = dense_goto[entries[depth - 1]][rule.nonterminal];
+      if (rule.length > 0) {  // the stack is no deeper than before: it cannot fill up
+        entries[depth++] = static_cast<int16_t>(state);
+        continue;
+      }
+    } else {
+      if (accepts(state, symbol)) return parse_accepted;
       report_syntax_error("parse error");
       return parse_syntax_error;
     }
-    RuleStep rule = rule_steps[-step];
-    if (rule.acts) grammar_action(-step);
-    depth -= rule.length;
-    state = dense_goto[entries[depth - 1]][rule.nonterminal];
+    if (!push_state(stack, entries, depth, state)) {
+      report_syntax_error("parser stack overflow");
+      return parse_stack_exhausted;
+    }
   }
 }
 
