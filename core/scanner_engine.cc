@@ -4,10 +4,15 @@
 // The tables are the classic base/default/next/check encoding of a DFA over byte equivalence
 // classes (Aho, Sethi, Ullman, "Compilers", 3.9). Two NUL bytes behind the characters take
 // every state to the end-of-buffer state, so the per-byte loop needs no bounds test. At the
-// first call the compressed rows are expanded once into a dense state-by-byte table whose
-// entries also say whether the target accepts and whether it ends every match, so the
-// per-byte step is one load and one test; the compressed rows remain the definition of the
-// automaton and serve the cold paths (the NUL transition, the expansion itself).
+// first call the compressed rows are expanded once into a dense state-by-byte table, so the
+// per-byte step is one load; the compressed rows remain the definition of the automaton and
+// serve the cold paths (the NUL transition, the expansion itself).
+//
+// In the dense table the states are numbered anew by what the loop must know of them: first
+// those that neither accept nor end a match, then those that accept, those that accept and
+// end it, and last the jam state. Whether a state accepts or ends the match is then a
+// comparison of its row with a bound, and an entry holds nothing but the row it leads to, so
+// the next lookup needs no arithmetic on it: the chain from one byte to the next is one load.
 //
 // A match records the last accepting state as it enters it, so when the loop ends the last
 // accepting state is the match: either the state the loop ended in, or the one to back up to.
@@ -31,15 +36,17 @@ size_t yy_token_length = 0;
 int yy_last_accept_state = 0;
 char *yy_last_accept_pos = nullptr;
 
-// A dense entry: the target state's row offset (state << ROW_SHIFT) with two flags in the
-// low bits, which a row offset never uses.
+// A dense entry: the offset of the target's row, its dense number times 256.
 using DenseEntry = int32_t;
 constexpr int ROW_SHIFT = 8;  // 256 entries a row, one per byte value
-constexpr DenseEntry ROW_MASK = ~DenseEntry{0xff};
-constexpr DenseEntry ENTRY_ACCEPTS = 1;  // the target accepts a rule
-constexpr DenseEntry ENTRY_ENDS = 2;     // the target ends every match (jam base)
 
-static DenseEntry *dense_next = nullptr;  // (J + 1) rows of 256 entries
+static DenseEntry *dense_next = nullptr;      // (J + 1) rows of 256 entries, in dense numbering
+static DenseEntry *entry_of_state = nullptr;  // state 0..J -> its row offset
+static int *state_of_row = nullptr;           // dense number -> state
+static int16_t *row_action = nullptr;         // dense number -> accept action
+static DenseEntry accepting_rows = 0;         // first row offset of a state that accepts
+static DenseEntry ending_rows = 0;            // first row offset of a state that ends a match
+static DenseEntry jam_row = 0;                // row offset of the jam state
 
 void yy_no_action_found() { yy_fatal("fatal flex scanner internal error--no action found"); }
 
@@ -53,28 +60,53 @@ int yy_transition(const ScannerTables &t, int state, int cls) {
   return t.next[t.base[row] + k];
 }
 
-static DenseEntry entry_for(const ScannerTables &t, int state) {
-  DenseEntry entry = static_cast<DenseEntry>(state) << ROW_SHIFT;
-  if (t.accept[state] != 0) entry |= ENTRY_ACCEPTS;
-  if (t.base[state] == t.jam_base) entry |= ENTRY_ENDS;
-  return entry;
+static bool accepts(DenseEntry entry) {
+  return static_cast<uint32_t>(entry - accepting_rows) < static_cast<uint32_t>(jam_row - accepting_rows);
 }
 
-static int state_of(DenseEntry entry) { return entry >> ROW_SHIFT; }
+static int state_of(DenseEntry entry) { return state_of_row[entry >> ROW_SHIFT]; }
+
+// Numbers the states anew: neither accepting nor ending, accepting, accepting and ending,
+// the jam state (which ends every match and accepts nothing, as does no other state).
+static void number_rows(const ScannerTables &t, size_t rows) {
+  entry_of_state = static_cast<DenseEntry *>(malloc(rows * sizeof(DenseEntry)));
+  state_of_row = static_cast<int *>(malloc(rows * sizeof(int)));
+  row_action = static_cast<int16_t *>(malloc(rows * sizeof(int16_t)));
+  if (entry_of_state == nullptr || state_of_row == nullptr || row_action == nullptr) die("yy_next_token");
+  int next_row = 0;
+  for (int kind = 0; kind < 4; kind++) {
+    if (kind == 1) accepting_rows = next_row << ROW_SHIFT;
+    if (kind == 2) ending_rows = next_row << ROW_SHIFT;
+    if (kind == 3) jam_row = next_row << ROW_SHIFT;
+    for (size_t s = 0; s < rows; s++) {
+      bool accepting = t.accept[s] != 0;
+      bool ending = t.base[s] == t.jam_base && s != 0;
+      int state_kind = s == static_cast<size_t>(t.jam_state) ? 3 : ending ? 2 : accepting ? 1 : 0;
+      if (state_kind != kind) continue;
+      if ((kind == 2 && !accepting) || (kind == 3 && accepting)) yy_no_action_found();  // a dead end that is no match
+      entry_of_state[s] = next_row << ROW_SHIFT;
+      state_of_row[next_row] = static_cast<int>(s);
+      row_action[next_row] = t.accept[s];
+      next_row++;
+    }
+  }
+}
 
 // Expands the compressed rows into one 256-entry row per state. A byte of class 0 (the NUL)
 // takes the end-of-buffer path, exactly as the compressed lookup does in the matching loop.
 static void build_dense_table() {
   const ScannerTables &t = yy_tables;
   size_t rows = static_cast<size_t>(t.jam_state) + 1;
+  number_rows(t, rows);
   dense_next = static_cast<DenseEntry *>(malloc(rows * 256 * sizeof(DenseEntry)));
   if (dense_next == nullptr) die("yy_next_token");
   DenseEntry target[256];
   for (size_t s = 0; s < rows; s++) {
     for (int k = 0; k <= t.class_count; k++) {
-      target[k] = entry_for(t, s == 0 ? t.jam_state : yy_transition(t, static_cast<int>(s), k));
+      target[k] = entry_of_state[s == 0 ? t.jam_state : yy_transition(t, static_cast<int>(s), k)];
     }
-    for (int b = 0; b < 256; b++) dense_next[s * 256 + b] = target[t.classes[b]];
+    DenseEntry *row = dense_next + entry_of_state[s];
+    for (int b = 0; b < 256; b++) row[b] = target[t.classes[b]];
   }
 }
 
@@ -130,8 +162,7 @@ static int yy_rescan() {
       yy_last_accept_pos = p;
       accepted = true;
     }
-    state = byte != 0 ? state_of(dense_next[(static_cast<size_t>(state) << ROW_SHIFT) | byte])
-                      : yy_transition(t, state, t.nul_class);
+    state = byte != 0 ? state_of(dense_next[entry_of_state[state] + byte]) : yy_transition(t, state, t.nul_class);
   }
   rescan_length = accepted ? static_cast<size_t>(yy_scan_pos - yy_token_text) : 0;
   rescan_state = state;
@@ -229,10 +260,10 @@ struct Match {
 // Continues a match from `state` reached at m->p: records the state if it accepts, else the
 // last accepting state that the engine variables hold.
 static void resume_match(Match *m, int state) {
-  m->entry = entry_for(yy_tables, state);
-  m->last = entry_for(yy_tables, yy_last_accept_state);
+  m->entry = entry_of_state[state];
+  m->last = entry_of_state[yy_last_accept_state];
   m->last_pos = yy_last_accept_pos;
-  if (m->entry & ENTRY_ACCEPTS) {
+  if (accepts(m->entry)) {
     m->last = m->entry;
     m->last_pos = m->p;
   }
@@ -244,13 +275,20 @@ static inline void run_match(Match *m, const DenseEntry *dense) {
   DenseEntry last = m->last;
   char *p = m->p;
   char *last_pos = m->last_pos;
+  const DenseEntry accepting = accepting_rows;
+  const uint32_t accepting_span = static_cast<uint32_t>(jam_row - accepting_rows);
+  const DenseEntry ending = ending_rows;
   do {
-    entry = dense[(entry & ROW_MASK) | static_cast<unsigned char>(*p++)];
-    if (entry & ENTRY_ACCEPTS) {
+    const DenseEntry *column = dense + static_cast<unsigned char>(*p++);
+    // Keeps the column address apart from the state, so that the one dependent step from a
+    // byte to the next is the load itself, not an addition before it.
+    asm("" : "+r"(column));
+    entry = column[entry];
+    if (static_cast<uint32_t>(entry - accepting) < accepting_span) {
       last = entry;
       last_pos = p;
     }
-  } while (!(entry & ENTRY_ENDS));
+  } while (entry < ending);
   m->entry = entry;
   m->p = p;
   m->last = last;
@@ -266,7 +304,7 @@ static inline int finish_match(Match *m) {
   yy_held_char = *end;
   *end = 0;
   yy_scan_pos = end;
-  return yy_tables.accept[state_of(m->last)];
+  return row_action[m->last >> ROW_SHIFT];
 }
 
 enum class After { match, find_action, end_of_input };  // how the end-of-buffer action goes on
@@ -325,7 +363,7 @@ int yy_next_token() {
     *yy_scan_pos = yy_held_char;
     rescan_length = 0;  // what a rescan found belongs to the match it was made for
     m.start = m.p = yy_scan_pos;
-    m.entry = m.last = static_cast<DenseEntry>(yy_start_state) << ROW_SHIFT;
+    m.entry = m.last = entry_of_state[yy_start_state];
     m.last_pos = m.p;
     run_match(&m, dense);
     int action = finish_match(&m);
