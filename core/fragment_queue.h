@@ -94,6 +94,16 @@ inline int enqueue_match(bool blank_after) {
 }
 
 inline int enqueue_matched_text() { return enqueue_match(false); }
+
+// Queues two texts as one fragment, such as a comment's "--" and the rest of its line,
+// without assembling them anywhere first.
+inline int enqueue_joined_fragment(const char *first, size_t first_length, const char *second, size_t second_length) {
+  FragmentNode *node = fragment_append(first_length + second_length);
+  memcpy(node->text, first, first_length);
+  memcpy(node->text + first_length, second, second_length);
+  node->text[first_length + second_length] = '\0';
+  return 0;
+}
 inline int enqueue_matched_name() { return enqueue_match(true); }
 
 // Takes the head node out of the queue and gives its room back to its chunk.

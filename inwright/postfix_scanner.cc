@@ -125,16 +125,16 @@ static void require_trees(size_t count) {
   return YY_NO_TOKEN;
 }
 
-// A comment is assembled from its "--" and the rest of its line, then written whole.
+// A comment line goes to the output as it was read: its "--", then the rest of the line
+// straight from the match, however long it is.
 [[gnu::noinline]] static int open_comment() {
-  token_text_append(COMMENT_MARK, COMMENT_MARK_LENGTH);
   yy_begin(COMMENT_LINE);
   return YY_NO_TOKEN;
 }
 
-static void write_comment() {
-  output_text(token_text_buffer, token_text_length);
-  token_text_clear();
+static void write_comment(const char *rest, size_t rest_length) {
+  output_text(COMMENT_MARK, COMMENT_MARK_LENGTH);
+  output_text(rest, rest_length);
   yy_begin(NORMAL);
 }
 
@@ -142,8 +142,7 @@ static void write_comment() {
 // one. Only a newline completes a line for the line count.
 [[gnu::noinline]] static int finish_comment_line(bool with_newline) {
   refuse_nul();
-  append_match();
-  write_comment();
+  write_comment(yy_token_text, yy_token_length);
   if (with_newline) current_line++;
   return YY_NO_TOKEN;
 }
@@ -209,8 +208,8 @@ int yy_rule_action(int action) {
       illegal_character(yy_token_text);
     case RULE_DEFAULT:
       return echo_match();
-    case ACTION_EOF_COMMENT_LINE:
-      write_comment();
+    case ACTION_EOF_COMMENT_LINE:  // only "--" was read on the last line
+      write_comment("", 0);
       return end_scan();
     case ACTION_EOF_QUOTED_NAME:
       stop_on_fault("unterminated quoted name");

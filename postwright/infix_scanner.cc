@@ -17,7 +17,9 @@
 
 int current_line = 1;  // newlines inside quoted names don't count
 
-static const char NAME_END[] = " ";  // every ID fragment ends in exactly this one blank
+static const char NAME_END[] = " ";       // every ID fragment ends in exactly this one blank
+static const char COMMENT_MARK[] = "--";  // what opens a comment line; kept in its fragment
+constexpr size_t COMMENT_MARK_LENGTH = sizeof(COMMENT_MARK) - 1;
 
 void reset_infix_scanner() {
   token_text_clear();
@@ -61,18 +63,23 @@ static void queue_assembled_text() {
 }
 
 [[gnu::noinline]] static int start_comment() {
-  append_match();
   yy_begin(COMMENT_LINE);
   return YY_NO_TOKEN;
 }
 
 // A comment line is complete: with its newline, or, on the last line of the input, without
-// one. Only a newline completes a line for the line count.
-[[gnu::noinline]] static int finish_comment(bool with_newline) {
-  queue_assembled_text();
+// one (only a newline completes a line for the line count). Its fragment is the "--" that
+// opened it and the rest of the line, taken straight from the match however long it is.
+[[gnu::noinline]] static int finish_comment(const char *rest, size_t rest_length, bool with_newline) {
+  enqueue_joined_fragment(COMMENT_MARK, COMMENT_MARK_LENGTH, rest, rest_length);
   yy_begin(NORMAL);
   if (with_newline) current_line++;
   return COMMENT;
+}
+
+[[gnu::noinline]] static int finish_comment_line(bool with_newline) {
+  refuse_nul_bytes();
+  return finish_comment(yy_token_text, yy_token_length, with_newline);
 }
 
 [[noreturn]] static void end_in_quoted_name() {
@@ -97,12 +104,6 @@ static void queue_assembled_text() {
 [[gnu::noinline]] static int queue_number() {
   enqueue_matched_text();  // no blank: "-3" is two bytes
   return INT_EXPR;
-}
-
-[[gnu::noinline]] static int finish_comment_line(bool with_newline) {
-  refuse_nul_bytes();
-  append_match();
-  return finish_comment(with_newline);
 }
 
 [[gnu::noinline]] static int echo_match() {
@@ -161,7 +162,7 @@ int yy_rule_action(int action) {
     case ACTION_EOF_NORMAL:
       return YY_NO_TOKEN;          // the engine ends the call with 0
     case ACTION_EOF_COMMENT_LINE:  // only "--" was read on the last line
-      return finish_comment(false);
+      return finish_comment("", 0, false);
     case ACTION_EOF_QUOTED_NAME:
       end_in_quoted_name();
     default:
