@@ -16,6 +16,10 @@
 //
 // A match records the last accepting state as it enters it, so when the loop ends the last
 // accepting state is the match: either the state the loop ended in, or the one to back up to.
+// The loop also keeps the state before its last step. When that step was the end-of-buffer
+// byte, the match goes on from there after a refill, or over a NUL byte that is data, without
+// running the automaton over the unfinished text a second time: a match of any length is
+// scanned once.
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -33,8 +37,6 @@ char yy_held_char = 0;
 size_t yy_char_count = 0;
 char *yy_token_text = nullptr;
 size_t yy_token_length = 0;
-int yy_last_accept_state = 0;
-char *yy_last_accept_pos = nullptr;
 
 // A dense entry: the offset of the target's row, its dense number times 256.
 using DenseEntry = int32_t;
@@ -46,7 +48,8 @@ static int *state_of_row = nullptr;           // dense number -> state
 static int16_t *row_action = nullptr;         // dense number -> accept action
 static DenseEntry accepting_rows = 0;         // first row offset of a state that accepts
 static DenseEntry ending_rows = 0;            // first row offset of a state that ends a match
-static DenseEntry jam_row = 0;                // row offset of the jam state
+static DenseEntry jam_row = 0;                // first row offset of the end-of-buffer and jam states
+static DenseEntry end_of_buffer_row = 0;      // row offset of the end-of-buffer state
 
 void yy_no_action_found() { yy_fatal("fatal flex scanner internal error--no action found"); }
 
@@ -67,7 +70,8 @@ static bool accepts(DenseEntry entry) {
 static int state_of(DenseEntry entry) { return state_of_row[entry >> ROW_SHIFT]; }
 
 // Numbers the states anew: neither accepting nor ending, accepting, accepting and ending,
-// the jam state (which ends every match and accepts nothing, as does no other state).
+// then the end-of-buffer and the jam state. Those two end the loop without being taken as a
+// match: the end of the buffer is not a match but a refill or a NUL byte that is data.
 static void number_rows(const ScannerTables &t, size_t rows) {
   entry_of_state = static_cast<DenseEntry *>(malloc(rows * sizeof(DenseEntry)));
   state_of_row = static_cast<int *>(malloc(rows * sizeof(int)));
@@ -81,15 +85,17 @@ static void number_rows(const ScannerTables &t, size_t rows) {
     for (size_t s = 0; s < rows; s++) {
       bool accepting = t.accept[s] != 0;
       bool ending = t.base[s] == t.jam_base && s != 0;
-      int state_kind = s == static_cast<size_t>(t.jam_state) ? 3 : ending ? 2 : accepting ? 1 : 0;
+      bool stops = s == static_cast<size_t>(t.jam_state) || s == static_cast<size_t>(t.end_of_buffer_state);
+      int state_kind = stops ? 3 : ending ? 2 : accepting ? 1 : 0;
       if (state_kind != kind) continue;
-      if ((kind == 2 && !accepting) || (kind == 3 && accepting)) yy_no_action_found();  // a dead end that is no match
+      if (kind == 2 && !accepting) yy_no_action_found();  // a dead end that is no match
       entry_of_state[s] = next_row << ROW_SHIFT;
       state_of_row[next_row] = static_cast<int>(s);
       row_action[next_row] = t.accept[s];
       next_row++;
     }
   }
+  end_of_buffer_row = entry_of_state[t.end_of_buffer_state];
 }
 
 // Expands the compressed rows into one 256-entry row per state. A byte of class 0 (the NUL)
@@ -131,55 +137,6 @@ static void first_call_setup() {
   }
   if (yy_active_buffer == nullptr) yy_active_buffer = yy_create_buffer(yy_input_stream, DEFAULT_BUFFER_SIZE);
   yy_load_active();
-}
-
-// What the last rescan of the match in progress found, so that the next rescan of the same
-// match resumes where it stopped. A match longer than one read is rescanned after every
-// refill; starting over each time would make one long token cost quadratic time.
-static size_t rescan_length = 0;         // leading bytes of the match covered; 0 = nothing cached
-static int rescan_state = 0;             // automaton state after those bytes
-static int rescan_accept_state = 0;      // last accepting state among them
-static size_t rescan_accept_offset = 0;  // its position, as an offset from the match start
-
-// Runs the automaton again over the unfinished text, yy_token_text up to yy_scan_pos, where a
-// NUL byte is data (class nul_class) rather than the end of the buffer.
-static int yy_rescan() {
-  const ScannerTables &t = yy_tables;
-  int state = yy_start_state;
-  char *p = yy_token_text;
-  bool accepted = false;  // whether an accepting state was recorded for this match
-  if (rescan_length > 0 && rescan_length <= static_cast<size_t>(yy_scan_pos - yy_token_text)) {
-    state = rescan_state;
-    p = yy_token_text + rescan_length;
-    yy_last_accept_state = rescan_accept_state;
-    yy_last_accept_pos = yy_token_text + rescan_accept_offset;
-    accepted = true;
-  }
-  for (; p < yy_scan_pos; p++) {
-    unsigned char byte = static_cast<unsigned char>(*p);
-    if (t.accept[state] != 0) {
-      yy_last_accept_state = state;
-      yy_last_accept_pos = p;
-      accepted = true;
-    }
-    state = byte != 0 ? state_of(dense_next[entry_of_state[state] + byte]) : yy_transition(t, state, t.nul_class);
-  }
-  rescan_length = accepted ? static_cast<size_t>(yy_scan_pos - yy_token_text) : 0;
-  rescan_state = state;
-  rescan_accept_state = yy_last_accept_state;
-  rescan_accept_offset = static_cast<size_t>(yy_last_accept_pos - yy_token_text);
-  return state;
-}
-
-// The transition on a NUL byte that is data; 0 when the NUL cannot extend the match.
-static int yy_try_nul(int state) {
-  const ScannerTables &t = yy_tables;
-  if (t.accept[state] != 0) {
-    yy_last_accept_state = state;
-    yy_last_accept_pos = yy_scan_pos;
-  }
-  int target = yy_transition(t, state, t.nul_class);
-  return target == t.jam_state ? 0 : target;
 }
 
 // Doubles the buffer. A size that cannot double any more is the one limit a match has.
@@ -251,27 +208,17 @@ struct Match {
   char *start;       // first byte of the match
   char *p;           // next byte to read
   DenseEntry entry;  // the current state's entry
+  DenseEntry prev;   // the state's entry before the last step
   DenseEntry last;   // entry of the last accepting state entered
   char *last_pos;    // end of the text that state accepts
 };
 
 }  // namespace
 
-// Continues a match from `state` reached at m->p: records the state if it accepts, else the
-// last accepting state that the engine variables hold.
-static void resume_match(Match *m, int state) {
-  m->entry = entry_of_state[state];
-  m->last = entry_of_state[yy_last_accept_state];
-  m->last_pos = yy_last_accept_pos;
-  if (accepts(m->entry)) {
-    m->last = m->entry;
-    m->last_pos = m->p;
-  }
-}
-
-// Runs the automaton until it enters a state that ends every match.
+// Runs the automaton until it enters a state that ends the loop.
 static inline void run_match(Match *m, const DenseEntry *dense) {
   DenseEntry entry = m->entry;
+  DenseEntry prev = entry;
   DenseEntry last = m->last;
   char *p = m->p;
   char *last_pos = m->last_pos;
@@ -283,6 +230,7 @@ static inline void run_match(Match *m, const DenseEntry *dense) {
     // Keeps the column address apart from the state, so that the one dependent step from a
     // byte to the next is the load itself, not an addition before it.
     asm("" : "+r"(column));
+    prev = entry;
     entry = column[entry];
     if (static_cast<uint32_t>(entry - accepting) < accepting_span) {
       last = entry;
@@ -290,6 +238,7 @@ static inline void run_match(Match *m, const DenseEntry *dense) {
     }
   } while (entry < ending);
   m->entry = entry;
+  m->prev = prev;
   m->p = p;
   m->last = last;
   m->last_pos = last_pos;
@@ -307,82 +256,74 @@ static inline int finish_match(Match *m) {
   return row_action[m->last >> ROW_SHIFT];
 }
 
+// Enters `state` at m->p as a step of the match would.
+static void enter_state(Match *m, int state) {
+  m->entry = entry_of_state[state];
+  if (accepts(m->entry)) {
+    m->last = m->entry;
+    m->last_pos = m->p;
+  }
+}
+
 enum class After { match, find_action, end_of_input };  // how the end-of-buffer action goes on
 
-// The end-of-buffer action: either a NUL that is data, or the characters are used up. Sets
-// up `m` to go on matching, to end the match, or says that the input has ended.
+// The match has read a NUL byte: either one that is data, or the first end-of-buffer byte
+// behind the characters. Sets up `m` to go on matching or to end the match, or says that the
+// input has ended. The state before the NUL is m->prev.
 static After end_of_buffer(Match *m) {
-  size_t amount = static_cast<size_t>(yy_scan_pos - yy_token_text) - 1;  // text before the NUL
-  *yy_scan_pos = yy_held_char;
+  const ScannerTables &t = yy_tables;
+  char *nul = m->p - 1;
   yy_buffer *b = yy_active_buffer;
   if (b->status == buffer_new) {
     yy_char_count = b->char_count;
     b->input_stream = yy_input_stream;
     b->status = buffer_normal;
   }
-  After after = After::match;
-  int state = 0;
-  if (yy_scan_pos <= b->chars + yy_char_count) {
-    yy_scan_pos = yy_token_text + amount;
-    state = yy_rescan();
-    int next = yy_try_nul(state);
-    if (next != 0) {
-      ++yy_scan_pos;
-      state = next;
-    } else {
-      after = After::find_action;
-    }
-  } else {
-    switch (yy_refill()) {
-      case refill_continue:
-        yy_scan_pos = yy_token_text + amount;
-        state = yy_rescan();
-        break;
-      case refill_last_match:
-        yy_scan_pos = b->chars + yy_char_count;
-        state = yy_rescan();
-        after = After::find_action;
-        break;
-      case refill_end_of_input:
-        yy_scan_pos = yy_token_text;
-        return After::end_of_input;
-    }
+  if (nul < b->chars + yy_char_count) {  // data: its class is that of the NUL character
+    int target = yy_transition(t, state_of(m->prev), t.nul_class);
+    if (target == t.jam_state) return After::find_action;
+    enter_state(m, target);
+    return After::match;
   }
+  size_t amount = static_cast<size_t>(nul - m->start);  // the unfinished text before the NUL
+  size_t accepted = static_cast<size_t>(m->last_pos - m->start);
+  yy_token_text = m->start;
+  yy_scan_pos = m->p;
+  RefillResult result = yy_refill();
+  if (result == refill_end_of_input) {
+    yy_scan_pos = yy_token_text;
+    return After::end_of_input;
+  }
+  // The unfinished text now begins the buffer: the match goes on from the state it had
+  // reached, and ends with what it had accepted if the input ends first.
   m->start = yy_token_text;
-  m->p = yy_scan_pos;
-  resume_match(m, state);
-  return after;
+  m->p = m->start + amount;
+  m->last_pos = m->start + accepted;
+  m->entry = m->prev;
+  return result == refill_last_match ? After::find_action : After::match;
 }
 
 int yy_next_token() {
   if (yy_first_call) first_call_setup();
   const DenseEntry *const dense = dense_next;
-  const int end_of_buffer_action = yy_tables.rule_count + 1;
   Match m;
   for (;;) {  // one match per iteration
     *yy_scan_pos = yy_held_char;
-    rescan_length = 0;  // what a rescan found belongs to the match it was made for
     m.start = m.p = yy_scan_pos;
     m.entry = m.last = entry_of_state[yy_start_state];
     m.last_pos = m.p;
     run_match(&m, dense);
-    int action = finish_match(&m);
-    // Rule actions first: they are nearly every match. Action 0 cannot occur: after one
-    // byte every state accepts at least the default rule or the end of the buffer.
-    while (action >= end_of_buffer_action) {
-      if (action > end_of_buffer_action) {  // an end-of-file action always ends the call
-        int token = yy_rule_action(action);
+    while (m.entry == end_of_buffer_row) {
+      After after = end_of_buffer(&m);
+      if (after == After::end_of_input) {  // an end-of-file action always ends the call
+        int token = yy_rule_action(yy_tables.rule_count + 2 + (yy_start_state - 1) / 2);
         return token != YY_NO_TOKEN ? token : 0;
       }
-      After after = end_of_buffer(&m);
-      if (after == After::end_of_input) {
-        action = yy_tables.rule_count + 2 + (yy_start_state - 1) / 2;
-        continue;
-      }
-      if (after == After::match) run_match(&m, dense);
-      action = finish_match(&m);
+      if (after == After::find_action) break;
+      run_match(&m, dense);
     }
-    int token = yy_rule_action(action);
+    // Action 0 cannot occur: after one byte every state accepts at least the default rule.
+    int token = yy_rule_action(finish_match(&m));
     if (token != YY_NO_TOKEN) return token;
   }
 }
@@ -396,11 +337,9 @@ void yy_reset_engine() {
   yy_start_state = 0;
   yy_input_stream = yy_output_stream = nullptr;
   yy_active_buffer = nullptr;
-  yy_scan_pos = yy_token_text = yy_last_accept_pos = nullptr;
+  yy_scan_pos = yy_token_text = nullptr;
   yy_held_char = 0;
   yy_char_count = yy_token_length = 0;
-  yy_last_accept_state = 0;
-  rescan_length = 0;
 }
 
 // Input buffers.

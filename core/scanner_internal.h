@@ -31,8 +31,6 @@ extern yy_buffer *yy_active_buffer;  // the buffer being scanned
 extern char *yy_scan_pos;            // where the next match begins
 extern char yy_held_char;            // byte displaced by the NUL ending the token
 extern size_t yy_char_count;         // characters in the active buffer
-extern int yy_last_accept_state;     // last accepting state found by a rescan of the match
-extern char *yy_last_accept_pos;     // end of the text that state accepts
 
 yy_buffer *yy_create_buffer(FILE *stream, size_t capacity);
 void yy_attach_stream(yy_buffer *buffer, FILE *stream);
