@@ -110,6 +110,7 @@ struct ShiftChain {
   int16_t states[CHAIN_LIMIT];   // the states it leaves above the shifting one, final last
   uint8_t action_count;          // entries of actions
   uint8_t state_count;           // entries of states, at least 1
+  bool final_reads;              // the final state reads a lookahead before it decides
 };
 
 }  // namespace
@@ -144,6 +145,7 @@ static ShiftChain chain_of(int state, int target) {
     chain.state_count = static_cast<uint8_t>(count);
     chain.final = static_cast<int16_t>(current);
   }
+  chain.final_reads = state_base[chain.final] != PARSE_NO_ENTRY;
   return chain;
 }
 
@@ -219,6 +221,9 @@ static int run_parse(StateStack *stack) {
         memcpy(entries + depth, chain.states, sizeof chain.states);
         depth += chain.state_count;
         state = chain.final;
+        // What the state will do depends on the next token: read it now, while the chain
+        // is at hand, rather than find that out from the table first.
+        if (chain.final_reads && symbol == NO_SYMBOL) symbol = read_lookahead();
         continue;
       }
       state = chain.target;  // near a growth: one step at a time
