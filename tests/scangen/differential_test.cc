@@ -138,7 +138,9 @@ struct Answer {
   bool operator==(const Answer &o) const { return length == o.length && rule == o.rule; }
 };
 
-std::ostream &operator<<(std::ostream &os, const Answer &a) { return os << "{length " << a.length << ", rule " << a.rule << "}"; }
+std::ostream &operator<<(std::ostream &os, const Answer &a) {
+  return os << "{length " << a.length << ", rule " << a.rule << "}";
+}
 
 // Longest match and priority by the reference trees; the default rule takes any one byte.
 Answer reference_answer(const std::vector<Node> &trees, int condition, const std::string &text) {
@@ -160,7 +162,8 @@ Answer automaton_answer(int condition, const std::string &text) {
   Answer last{0, 0};
   int state = 2 * condition + 1;
   for (size_t i = 0;; i++) {
-    if (packed.accept[static_cast<size_t>(state)] != 0) last = {static_cast<int>(i), packed.accept[static_cast<size_t>(state)]};
+    if (packed.accept[static_cast<size_t>(state)] != 0)
+      last = {static_cast<int>(i), packed.accept[static_cast<size_t>(state)]};
     if (i == text.size()) break;
     state = engine_transition(state, byte_classes.class_of[static_cast<unsigned char>(text[i])]);
     if (state == packed.jam_state) break;
@@ -189,7 +192,8 @@ struct TextMaker {
       case Node::ALTERNATE:
         return sample(n.children[below(n.children.size())], text);
       default:  // at most three rounds of a repetition, at least one for PLUS
-        for (size_t rounds = below(n.kind == Node::OPTIONAL ? 2 : 4) + (n.kind == Node::PLUS); rounds > 0; rounds--) sample(n.children[0], text);
+        for (size_t rounds = below(n.kind == Node::OPTIONAL ? 2 : 4) + (n.kind == Node::PLUS); rounds > 0; rounds--)
+          sample(n.children[0], text);
     }
   }
   std::string make() {
@@ -197,9 +201,12 @@ struct TextMaker {
     size_t target = below(MAX_TEXT + 1);
     while (text.size() < target) {
       size_t kind = below(5);
-      if (kind == 0) text += extra_bytes[below(extra_bytes.size())];
-      else if (kind == 1) text += static_cast<char>(below(256));
-      else sample(trees[below(trees.size())], &text);
+      if (kind == 0)
+        text += extra_bytes[below(extra_bytes.size())];
+      else if (kind == 1)
+        text += static_cast<char>(below(256));
+      else
+        sample(trees[below(trees.size())], &text);
     }
     return text.substr(0, target);
   }
@@ -214,7 +221,8 @@ void compare_on_random_texts(const char *name) {
     for (int i = 0; i < TEXTS_PER_CONDITION; i++) {
       std::string text = maker.make();
       Answer expected = reference_answer(trees, condition, text);
-      ASSERT_EQ(automaton_answer(condition, text), expected) << name << ", condition " << condition << ", text " << ::testing::PrintToString(text);
+      ASSERT_EQ(automaton_answer(condition, text), expected)
+          << name << ", condition " << condition << ", text " << ::testing::PrintToString(text);
     }
 }
 

@@ -42,9 +42,12 @@ std::string every_byte_set() {
   std::string set = "[^";
   for (int b = 0; b < 256; b++) {
     char c = static_cast<char>(b);
-    if (c == '\n') set += "\\n";
-    else if (c == ']' || c == '\\' || c == '^' || c == '-') set += std::string("\\") + c;
-    else set += c;
+    if (c == '\n')
+      set += "\\n";
+    else if (c == ']' || c == '\\' || c == '^' || c == '-')
+      set += std::string("\\") + c;
+    else
+      set += c;
   }
   return set + "]";
 }
@@ -106,7 +109,8 @@ TEST(RuleFile, FaultsInAPatternNameTheRule) {
       {"(a*)*", "pattern matches the empty text"},
   };
   for (const auto &[pattern, message] : cases) {
-    ASSERT_EQ(parse_rule_text("test.rules", "condition A\n\nrule good A x\nrule bad A " + pattern + "\n"), 0) << pattern;
+    ASSERT_EQ(parse_rule_text("test.rules", "condition A\n\nrule good A x\nrule bad A " + pattern + "\n"), 0)
+        << pattern;
     EXPECT_EQ(construct_from_rule_set(), -1) << pattern;
     EXPECT_EQ(diagnostic, "test.rules:4: rule bad: " + message) << pattern;
   }

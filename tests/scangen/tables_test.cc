@@ -35,16 +35,20 @@ TEST(RealRuleSets, EveryPackedLookupEqualsTheAutomaton) {
     EXPECT_EQ(verify_tables(), 0) << path << ": " << diagnostic;
     EXPECT_EQ(packed.end_of_buffer_state, 7) << path;
     for (int s = 1; s <= packed.jam_state; s++)
-      for (int k = 0; k <= packed.class_count; k++) ASSERT_EQ(engine_transition(s, k), dfa_target(s, k)) << path << " state " << s << " class " << k;
+      for (int k = 0; k <= packed.class_count; k++)
+        ASSERT_EQ(engine_transition(s, k), dfa_target(s, k)) << path << " state " << s << " class " << k;
   }
 }
 
 TEST(RealRuleSets, InfixClassesAreTheDocumentedPartition) {
   ASSERT_EQ(construct_tables(INFIX_RULES_PATH), 0) << diagnostic;
   const std::vector<std::pair<int, std::string>> listed = {
-      {2, "\t "}, {3, "\n"}, {4, "!"},  {5, "&"},  {6, "("},  {7, ")"},  {8, ","},  {9, "-"},
-      {10, "023456789"}, {11, "1"}, {12, ";"}, {13, "="}, {15, "\\"}, {16, "t"}, {17, "{"}, {18, "|"}, {19, "}"},
-      {14, "ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrsuvwxyz"},
+      {2, "\t "}, {3, "\n"}, {4, "!"},
+      {5, "&"},   {6, "("},  {7, ")"},
+      {8, ","},   {9, "-"},  {10, "023456789"},
+      {11, "1"},  {12, ";"}, {13, "="},
+      {15, "\\"}, {16, "t"}, {17, "{"},
+      {18, "|"},  {19, "}"}, {14, "ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrsuvwxyz"},
   };
   int expected[256];
   for (int &c : expected) c = 1;  // every byte not listed, NUL and 0x80..0xFF included
@@ -78,20 +82,37 @@ struct AcceptCase {
 TEST(Accept, TheFirstListedRuleOfTheLongestMatchWins) {
   const char *const kw_first = "rule kw A if\nrule id A [a-z]+\n", *const b_first = "rule y B a\nrule x A,B ab|a\n";
   const std::vector<AcceptCase> cases = {
-      {kw_first, 0, "if", 1}, {kw_first, 0, "iff", 2}, {kw_first, 0, "i", 2},
+      {kw_first, 0, "if", 1},
+      {kw_first, 0, "iff", 2},
+      {kw_first, 0, "i", 2},
       {"rule id A [a-z]+\nrule kw A if\n", 0, "if", 1},
-      {"rule x A,B ab|a\nrule y B a\n", 1, "a", 1}, {b_first, 1, "a", 1}, {b_first, 0, "a", 2},
+      {"rule x A,B ab|a\nrule y B a\n", 1, "a", 1},
+      {b_first, 1, "a", 1},
+      {b_first, 0, "a", 2},
       {b_first, 0, "b", 3},  // only the default rule takes it
-      {b_first, 1, "\n", 3}, {b_first, 1, "aa", 0},  // the jam accepts nothing
-      {nullptr, 0, "t-1", 15}, {nullptr, 0, "t", 9}, {nullptr, 0, "-", 15}, {nullptr, 0, "--", 20},
-      {nullptr, 0, ",", 23}, {nullptr, 0, "f(", 0}, {nullptr, 0, "f(x)", 10}, {nullptr, 0, "\x80", 23},
-      {nullptr, 2, "\\", 2}, {nullptr, 2, "\\\\", 4}, {nullptr, 2, "\\(1,-)", 3}, {nullptr, 2, "\n", 24},
-      {nullptr, 1, "x\n", 21}, {nullptr, 1, "x", 22},
+      {b_first, 1, "\n", 3},
+      {b_first, 1, "aa", 0},  // the jam accepts nothing
+      {nullptr, 0, "t-1", 15},
+      {nullptr, 0, "t", 9},
+      {nullptr, 0, "-", 15},
+      {nullptr, 0, "--", 20},
+      {nullptr, 0, ",", 23},
+      {nullptr, 0, "f(", 0},
+      {nullptr, 0, "f(x)", 10},
+      {nullptr, 0, "\x80", 23},
+      {nullptr, 2, "\\", 2},
+      {nullptr, 2, "\\\\", 4},
+      {nullptr, 2, "\\(1,-)", 3},
+      {nullptr, 2, "\n", 24},
+      {nullptr, 1, "x\n", 21},
+      {nullptr, 1, "x", 22},
   };
   for (const AcceptCase &c : cases) {
-    int built = c.rules == nullptr ? construct_tables(INFIX_RULES_PATH) : build_from_text(std::string("condition A\ncondition B\n") + c.rules);
+    int built = c.rules == nullptr ? construct_tables(INFIX_RULES_PATH)
+                                   : build_from_text(std::string("condition A\ncondition B\n") + c.rules);
     ASSERT_EQ(built, 0) << diagnostic;
-    EXPECT_EQ(packed.accept[at(state_after(c.condition, c.text))], c.accept) << (c.rules ? c.rules : "infix") << " on " << c.text;
+    EXPECT_EQ(packed.accept[at(state_after(c.condition, c.text))], c.accept)
+        << (c.rules ? c.rules : "infix") << " on " << c.text;
   }
 }
 
@@ -117,7 +138,8 @@ TEST(Verify, CatchesBrokenTables) {
       {"live state at the jam base", [] { packed.base[1] = static_cast<int16_t>(packed.jam_base); }},
       {"E without a row", [] { packed.base[at(packed.end_of_buffer_state)] = static_cast<int16_t>(packed.jam_base); }},
       {"base past the tables", [] { packed.base[1] = static_cast<int16_t>(packed.jam_base + 1); }},
-      {"default chain loops", [] { packed.def[at(state_using_its_default())] = static_cast<int16_t>(state_using_its_default()); }},
+      {"default chain loops",
+       [] { packed.def[at(state_using_its_default())] = static_cast<int16_t>(state_using_its_default()); }},
       {"default out of range", [] { packed.def[1] = static_cast<int16_t>(packed.row_count); }},
       {"J accepts", [] { packed.accept[at(packed.jam_state)] = 1; }},
       {"E accepts a rule", [] { packed.accept[at(packed.end_of_buffer_state)] = 1; }},
@@ -161,7 +183,8 @@ std::vector<int> widened(const std::vector<T> &values) {
 TEST(Emit, SourceSpellsTheTablesWithoutPaths) {
   ASSERT_EQ(construct_tables(POSTFIX_RULES_PATH), 0) << diagnostic;
   std::string source = table_source_text("/some/absolute/dir/postfix.rules");
-  EXPECT_EQ(source.rfind("// generated by tools/scangen from postfix.rules; do not edit\n#include \"scanner.h\"\n", 0), 0u);
+  EXPECT_EQ(source.rfind("// generated by tools/scangen from postfix.rules; do not edit\n#include \"scanner.h\"\n", 0),
+            0u);
   EXPECT_EQ(source.find("/some"), std::string::npos);
   EXPECT_EQ(source, table_source_text("postfix.rules"));
   EXPECT_EQ(emitted_array(source, "yy_accept"), widened(packed.accept));
@@ -180,7 +203,8 @@ TEST(Emit, SourceSpellsTheTablesWithoutPaths) {
 }
 
 TEST(Emit, HeaderNamesConditionsAndActions) {
-  ASSERT_EQ(build_from_text("condition NORMAL\ncondition Quoted\nrule open NORMAL \\\\\nrule Close_Args Quoted x\n"), 0) << diagnostic;
+  ASSERT_EQ(build_from_text("condition NORMAL\ncondition Quoted\nrule open NORMAL \\\\\nrule Close_Args Quoted x\n"), 0)
+      << diagnostic;
   EXPECT_EQ(table_header_text("dir/small.rules", "build/small-tables.h"),
             "// generated by tools/scangen from small.rules; do not edit\n"
             "#ifndef SCANGEN_SMALL_TABLES_H\n"

@@ -12,7 +12,7 @@
 #include "rule_file.h"
 #include "verify.h"
 
-static const int EXIT_INPUT_FAULT = 1;   // the rule file, its reading or the outputs
+static const int EXIT_INPUT_FAULT = 1;    // the rule file, its reading or the outputs
 static const int EXIT_BROKEN_TABLES = 2;  // an internal fault: tables fail verification
 static const char USAGE[] = "usage: scangen RULES OUT.cc OUT.h\n";
 
@@ -27,9 +27,10 @@ static void print_statistics(const char *rules_path) {
   printf("scangen: %s: %d rules and the default rule, %d start conditions\n", rules_path, listed, t.condition_count);
   printf("  states: start states 1 to %d, end-of-buffer state E %d, automaton states 1 to %d, jam state J %d\n",
          2 * t.condition_count, t.end_of_buffer_state, t.jam_state - 1, t.jam_state);
-  printf("  classes %d, jam base %d, templates %d (first template %d)\n", t.class_count, t.jam_base, t.template_count, t.first_template);
-  printf("  entries: accept %zu, classes %zu, meta %zu, base %zu, def %zu, next %zu, check %zu\n", t.accept.size(), t.classes.size(),
-         t.meta.size(), t.base.size(), t.def.size(), t.next.size(), t.check.size());
+  printf("  classes %d, jam base %d, templates %d (first template %d)\n", t.class_count, t.jam_base, t.template_count,
+         t.first_template);
+  printf("  entries: accept %zu, classes %zu, meta %zu, base %zu, def %zu, next %zu, check %zu\n", t.accept.size(),
+         t.classes.size(), t.meta.size(), t.base.size(), t.def.size(), t.next.size(), t.check.size());
 }
 
 int main(int argc, char **argv) {

@@ -163,14 +163,29 @@ static int tokenize(const std::string &pattern, std::vector<Token> *tokens) {
     int set = -1;
     int kind = TOKEN_BYTES;
     switch (c) {
-      case '(': kind = TOKEN_OPEN; break;
-      case ')': kind = TOKEN_CLOSE; break;
-      case '|': kind = TOKEN_ALTERNATE; break;
-      case '*': kind = TOKEN_STAR; break;
-      case '+': kind = TOKEN_PLUS; break;
-      case '?': kind = TOKEN_OPTIONAL; break;
-      case '.': set = any_but_newline_set(); break;
-      default: break;
+      case '(':
+        kind = TOKEN_OPEN;
+        break;
+      case ')':
+        kind = TOKEN_CLOSE;
+        break;
+      case '|':
+        kind = TOKEN_ALTERNATE;
+        break;
+      case '*':
+        kind = TOKEN_STAR;
+        break;
+      case '+':
+        kind = TOKEN_PLUS;
+        break;
+      case '?':
+        kind = TOKEN_OPTIONAL;
+        break;
+      case '.':
+        set = any_but_newline_set();
+        break;
+      default:
+        break;
     }
     if (kind != TOKEN_BYTES || set >= 0) {
       pos++;
@@ -341,7 +356,8 @@ static int compile_pattern(int number, const Rule &rule) {
   if (tokenize(rule.pattern, &tokens) < 0 || to_postfix(tokens, &postfix) < 0)
     return report_at(file, rule.line, "rule %s: %s", rule.name.c_str(), pattern_error);
   // An empty match would never advance the scanner.
-  if (build_rule(number, postfix)) return report_at(file, rule.line, "rule %s: pattern matches the empty text", rule.name.c_str());
+  if (build_rule(number, postfix))
+    return report_at(file, rule.line, "rule %s: pattern matches the empty text", rule.name.c_str());
   return 0;
 }
 

@@ -11,7 +11,7 @@
 constexpr int BYTE_COUNT = 256;  // bytes 0..255, NUL an ordinary byte
 constexpr int NO_STATE = -1;     // an absent NFA transition
 
-constexpr int BYTE_SET_WORD_BITS = 64;  // bits in one word of a ByteSet
+constexpr int BYTE_SET_WORD_BITS = 64;                                  // bits in one word of a ByteSet
 using ByteSet = std::array<uint64_t, BYTE_COUNT / BYTE_SET_WORD_BITS>;  // bit b set: byte b is a member
 
 bool byte_set_has(const ByteSet &set, int byte);

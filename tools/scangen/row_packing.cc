@@ -19,14 +19,14 @@
 
 PackedTables packed;
 
-static const int NO_OWNER = 0;                // check value of an entry no row owns
+static const int NO_OWNER = 0;                  // check value of an entry no row owns
 static const int DEFAULT_CANDIDATE_LIMIT = 64;  // earlier rows tried as a default, latest first
 static const int ENTRY_LIMIT = INT16_MAX;       // bases, states and actions are 16-bit entries
 
-static std::vector<int> owner;       // entry -> row that owns it, NO_OWNER if free
-static std::vector<int> target_at;   // entry -> target state
+static std::vector<int> owner;        // entry -> row that owns it, NO_OWNER if free
+static std::vector<int> target_at;    // entry -> target state
 static std::vector<int> chain_depth;  // state -> rows its lookups may visit (J: 1)
-static size_t first_free;            // no free entry lies below this one
+static size_t first_free;             // no free entry lies below this one
 
 static size_t index_of(int value) { return static_cast<size_t>(value); }
 
@@ -54,7 +54,8 @@ static int choose_default(int state, const std::vector<int> &rows) {
   for (auto row = rows.rbegin(); row != rows.rend() && tried < DEFAULT_CANDIDATE_LIMIT; ++row, ++tried) {
     int count = count_differences(state, *row);
     int depth = chain_depth[index_of(*row)], best_depth = chain_depth[index_of(best)];
-    bool better = count < best_count || (count == best_count && (depth < best_depth || (depth == best_depth && *row < best)));
+    bool better =
+        count < best_count || (count == best_count && (depth < best_depth || (depth == best_depth && *row < best)));
     if (better) {
       best = *row;
       best_count = count;
@@ -103,12 +104,14 @@ static void pack_live_rows(std::vector<int> *bases, std::vector<int> *defaults) 
     std::vector<int> &classes = stored[index_of(s)];
     classes = differing_classes(s, d);
     // E keeps a row of its own, so the match that enters it ends only one byte later.
-    if (is_end_of_buffer && (classes.empty() || classes.front() != END_OF_BUFFER_CLASS)) classes.insert(classes.begin(), END_OF_BUFFER_CLASS);
+    if (is_end_of_buffer && (classes.empty() || classes.front() != END_OF_BUFFER_CLASS))
+      classes.insert(classes.begin(), END_OF_BUFFER_CLASS);
     (*defaults)[index_of(s)] = d;
     chain_depth[index_of(s)] = chain_depth[index_of(d)] + 1;
     packed_rows.push_back(s);
   }
-  std::stable_sort(packed_rows.begin(), packed_rows.end(), [&](int a, int b) { return stored[index_of(a)].size() > stored[index_of(b)].size(); });
+  std::stable_sort(packed_rows.begin(), packed_rows.end(),
+                   [&](int a, int b) { return stored[index_of(a)].size() > stored[index_of(b)].size(); });
   for (int s : packed_rows) (*bases)[index_of(s)] = static_cast<int>(place_row(s, stored[index_of(s)]));
 }
 

@@ -14,7 +14,7 @@ RuleSet rule_set;
 
 static std::set<std::string> enumerators;  // names the generated header will declare so far
 
-static const char RULE_PREFIX[] = "RULE_";             // rule NAME -> action RULE_NAME
+static const char RULE_PREFIX[] = "RULE_";              // rule NAME -> action RULE_NAME
 static const char EOF_ACTION_PREFIX[] = "ACTION_EOF_";  // condition NAME -> ACTION_EOF_NAME
 // Actions the generator adds itself; a rule or condition must not produce these names.
 static const char *const RESERVED_ENUMERATORS[] = {"RULE_DEFAULT", "ACTION_END_OF_BUFFER"};
@@ -62,7 +62,8 @@ static int find_condition(const std::string &name) {
 
 // Claims an enumerator of the generated header; -1 when an earlier name produced it.
 static int claim_enumerator(const std::string &name, int line) {
-  if (!enumerators.insert(name).second) return report_at(rule_set.file_name.c_str(), line, "name %s is given twice", name.c_str());
+  if (!enumerators.insert(name).second)
+    return report_at(rule_set.file_name.c_str(), line, "name %s is given twice", name.c_str());
   return 0;
 }
 
@@ -71,7 +72,8 @@ static int parse_condition(const std::string &line, size_t pos, int number) {
   std::string name = next_word(line, &pos);
   if (name.empty()) return report_at(file, number, "condition without a name");
   if (!is_name(name)) return report_at(file, number, "condition name '%s' is not an identifier", name.c_str());
-  if (!next_word(line, &pos).empty()) return report_at(file, number, "unexpected text after condition %s", name.c_str());
+  if (!next_word(line, &pos).empty())
+    return report_at(file, number, "unexpected text after condition %s", name.c_str());
   if (claim_enumerator(name, number) < 0) return -1;
   if (claim_enumerator(EOF_ACTION_PREFIX + name, number) < 0) return -1;
   rule_set.conditions.push_back(name);
@@ -86,7 +88,8 @@ static int parse_condition_list(const std::string &list, Rule *rule) {
     size_t end = list.find(CONDITION_SEPARATOR, start);
     if (end == std::string::npos) end = list.size();
     std::string name = list.substr(start, end - start);
-    if (name.empty()) return report_at(file, rule->line, "empty name in the condition list of rule %s", rule->name.c_str());
+    if (name.empty())
+      return report_at(file, rule->line, "empty name in the condition list of rule %s", rule->name.c_str());
     int condition = find_condition(name);
     if (condition < 0) return report_at(file, rule->line, "unknown start condition '%s'", name.c_str());
     for (int earlier : rule->conditions)

@@ -24,16 +24,20 @@ Dfa dfa;
 static const int JAM_PENDING = NO_DFA_STATE;  // target recorded before J's number is known
 
 static std::map<std::vector<int>, int> state_of_kernel;  // NFA kernel -> first DFA state
-static std::vector<std::vector<int>> kernel_of;           // DFA state -> its NFA kernel
-static std::deque<int> unexplored;                        // states whose row is not built
-static std::vector<unsigned> closure_mark;  // NFA state -> generation that last reached it
-static unsigned closure_generation;         // bumped per closure, so marks need no clearing
+static std::vector<std::vector<int>> kernel_of;          // DFA state -> its NFA kernel
+static std::deque<int> unexplored;                       // states whose row is not built
+static std::vector<unsigned> closure_mark;               // NFA state -> generation that last reached it
+static unsigned closure_generation;                      // bumped per closure, so marks need no clearing
 
 static size_t row_width() { return static_cast<size_t>(dfa.class_count) + 1; }
 
-static int &cell(int state, int cls) { return dfa.next[static_cast<size_t>(state) * row_width() + static_cast<size_t>(cls)]; }
+static int &cell(int state, int cls) {
+  return dfa.next[static_cast<size_t>(state) * row_width() + static_cast<size_t>(cls)];
+}
 
-int dfa_target(int state, int cls) { return dfa.next[static_cast<size_t>(state) * row_width() + static_cast<size_t>(cls)]; }
+int dfa_target(int state, int cls) {
+  return dfa.next[static_cast<size_t>(state) * row_width() + static_cast<size_t>(cls)];
+}
 
 bool dfa_is_live(int state) {
   for (int k = 1; k <= dfa.class_count; k++)
@@ -69,7 +73,8 @@ static std::vector<int> move_on(const std::vector<int> &kernel, int cls) {
   int byte = byte_classes.first_byte[static_cast<size_t>(cls)];
   for (int s : kernel) {
     const NfaState &state = nfa.states[static_cast<size_t>(s)];
-    if (state.kind == NFA_BYTES && byte_set_has(nfa.byte_sets[static_cast<size_t>(state.byte_set)], byte)) targets.push_back(state.out);
+    if (state.kind == NFA_BYTES && byte_set_has(nfa.byte_sets[static_cast<size_t>(state.byte_set)], byte))
+      targets.push_back(state.out);
   }
   return targets;
 }
@@ -79,7 +84,8 @@ static int state_for(const std::vector<int> &kernel) {
   auto found = state_of_kernel.find(kernel);
   if (found != state_of_kernel.end()) return found->second;
   int state = static_cast<int>(kernel_of.size());
-  if (state >= STATE_LIMIT) return report("%s: the automaton needs more than %d states", rule_set.file_name.c_str(), STATE_LIMIT - 1);
+  if (state >= STATE_LIMIT)
+    return report("%s: the automaton needs more than %d states", rule_set.file_name.c_str(), STATE_LIMIT - 1);
   kernel_of.push_back(kernel);
   dfa.next.resize(dfa.next.size() + row_width(), JAM_PENDING);
   state_of_kernel.emplace(kernel, state);
@@ -120,7 +126,8 @@ static void finish_rows() {
   for (int &target : dfa.next)
     if (target == JAM_PENDING) target = dfa.jam_state;
   for (int n = 0; n < dfa.condition_count; n++) {
-    for (size_t k = 0; k < row_width(); k++) cell(2 * n + 2, static_cast<int>(k)) = cell(2 * n + 1, static_cast<int>(k));
+    for (size_t k = 0; k < row_width(); k++)
+      cell(2 * n + 2, static_cast<int>(k)) = cell(2 * n + 1, static_cast<int>(k));
     kernel_of[static_cast<size_t>(2 * n + 2)] = kernel_of[static_cast<size_t>(2 * n + 1)];
   }
   for (int s = 1; s < dfa.jam_state; s++)
@@ -152,7 +159,8 @@ int build_dfa() {
   reset_dfa();
   for (int n = 0; n < dfa.condition_count; n++) {
     std::vector<int> seeds;
-    for (int rule : nfa.condition_rules[static_cast<size_t>(n)]) seeds.push_back(nfa.rule_start[static_cast<size_t>(rule)]);
+    for (int rule : nfa.condition_rules[static_cast<size_t>(n)])
+      seeds.push_back(nfa.rule_start[static_cast<size_t>(rule)]);
     kernel_of[static_cast<size_t>(2 * n + 1)] = closure(&seeds);
     state_of_kernel.emplace(kernel_of[static_cast<size_t>(2 * n + 1)], 2 * n + 1);
   }
