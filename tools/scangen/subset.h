@@ -1,11 +1,16 @@
 // The deterministic automaton (DFA) over byte classes, uncompressed: one full row per state
-// with the distinguished states in place. Entry point: build_dfa(), from `nfa` and
-// `byte_classes`; dfa_target() reads a transition.
+// with the distinguished states in place. Entry point: build_dfa(), from the NFA and its
+// byte classes; dfa_target() and dfa_is_live() read a built automaton.
 #ifndef SCANGEN_SUBSET_H
 #define SCANGEN_SUBSET_H
 
 #include <cstdint>
+#include <optional>
 #include <vector>
+
+#include "byte_classes.h"
+#include "regex_nfa.h"
+#include "rule_file.h"
 
 constexpr int NO_DFA_STATE = 0;         // state 0 stands for no state
 constexpr int STATE_LIMIT = INT16_MAX;  // states are 16-bit table entries
@@ -21,14 +26,13 @@ struct Dfa {
   std::vector<std::vector<int>> accepted_rules;  // state -> every rule it accepts, ascending
 };
 
-extern Dfa dfa;  // the automaton of `nfa`
+// Builds the automaton of `nfa` for the conditions of `rules`; nothing, with the fault
+// reported, when it needs more states than 16 bits hold.
+std::optional<Dfa> build_dfa(const RuleSet &rules, const Nfa &nfa, const ByteClasses &classes);
 
-// Builds `dfa`; 0, or -1 with `diagnostic` set when it needs more states than 16 bits hold.
-int build_dfa();
-
-int dfa_target(int state, int cls);
+int dfa_target(const Dfa &dfa, int state, int cls);
 
 // Whether some byte extends a match from `state` (a transition on a class 1..C other than J).
-bool dfa_is_live(int state);
+bool dfa_is_live(const Dfa &dfa, int state);
 
 #endif
