@@ -36,13 +36,13 @@ enum BuildResult {
 
 // Every record of one construction, stage by stage.
 struct ParseBuild {
-  Grammar grammar;
-  Automaton automaton;
-  Lookaheads lookaheads;
-  ActionTable actions;
-  DefaultedTables defaults;
-  PackedParseRows packed;
-  ParseTables tables;
+  Grammar grammar;           // the grammar file as read
+  Automaton automaton;       // its LR(0) automaton
+  Lookaheads lookaheads;     // the LALR(1) lookaheads of its reductions
+  ActionTable actions;       // the action function, conflicts settled
+  DefaultedTables defaults;  // the rows left beside the defaults
+  PackedParseRows packed;    // the rows packed
+  ParseTables tables;        // the tables lalrgen would write
 };
 
 ParseBuild built;  // what the latest build in this test built
@@ -276,8 +276,9 @@ TEST(Verify, NoticesCorruptedTables) {
   }
 }
 
-// S -> L = R | R, L -> * R | id, R -> L: LALR(1), but FOLLOW(R) contains '=', so a
-// construction that used follow sets instead of lookaheads would report a conflict.
+// S -> L = R | R, L -> * R | id, R -> L: after a leading L the reduction R -> L applies on '$'
+// only, though '=' may follow R elsewhere; a lookahead that took in all of FOLLOW(R) would
+// clash with the shift on '=' there.
 TEST(Lookaheads, LalrGrammarThatIsNotSlr) {
   const char text[] =
       "end 0 $ 0\nundefined 1 ?\nliteral 2 '=' 61\nliteral 3 '*' 42\ntoken 4 ID 258\n"

@@ -1,4 +1,5 @@
-// The generators' one error channel: the recorded lines, in the order the faults were found.
+// The lines stay in memory in the order the faults were found; nothing is printed until the
+// program has decided how it ends, so a stage can fail without knowing how it was called.
 #include "diagnostics.h"
 
 #include <cstdarg>

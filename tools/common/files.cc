@@ -1,5 +1,5 @@
-// Whole files in and out for the generators: reading with stdio, writing with the close
-// checked, and removing what a failed write left.
+// A write counts only once fclose has succeeded: a full disk often shows only there. errno is
+// kept across the clean-up, so the caller's message names the first failure.
 #include "files.h"
 
 #include <sys/stat.h>

@@ -1,5 +1,5 @@
-// The text every generated table file shares: the banner, include-guard words and arrays of
-// numbers. Nothing here depends on the time or on the paths beyond their base names.
+// Nothing here depends on the time or on a path beyond its base name, so two builds of one
+// input write the same bytes wherever they run.
 #include "generated_source.h"
 
 #include <algorithm>

@@ -1,5 +1,3 @@
-// First-fit row displacement, shared by the scanner and the parse table generators.
-//
 // Row displacement (Tarjan and Yao, "Storing a Sparse Table", CACM 22(11), 1979; Aho, Lam,
 // Sethi, Ullman, "Compilers", 2nd ed., 3.9.8): the entry of a row for key k goes to slot
 // base + k, and check records for every slot who put the entry there, so that a lookup tells

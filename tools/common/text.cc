@@ -1,5 +1,4 @@
-// Small text helpers the generators share: printf-style formatting into a std::string, upper
-// case, and the last part of a path.
+// Formatting measures the text first, so no message or generated line is ever cut short.
 #include "text.h"
 
 #include <cstdio>

@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr char USAGE[] = "Usage: lalrgen GRAMMAR OUT.cc OUT.h\n";
+constexpr char USAGE[] = "Usage: lalrgen GRAMMAR OUT.cc OUT.h\n";  // on standard error, for any other arguments
 
 int fail(int status) {
   print_diagnostics(stderr, "lalrgen: ");

@@ -9,8 +9,8 @@
 //     reads no token must have that reduction as its only action.
 //
 // So the engine, trusting the tables without a bounds test beyond the one on the packed
-// index, makes the same moves as the textbook parser, apart from reducing by the default
-// before an erroneous token is noticed.
+// index, makes the same moves as a parser that reads the unpacked functions, apart from
+// reducing by the default before an erroneous token is noticed.
 #include "verify_tables.h"
 
 #include "diagnostics.h"

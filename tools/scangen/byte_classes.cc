@@ -1,11 +1,8 @@
-// Byte equivalence classes of the patterns, and the meta classes of template rows. Entry
-// point: compute_byte_classes().
-//
-// Partition refinement of the alphabet: start from one block holding every byte and split
-// each block by each byte set the patterns consume (member or not), as RE2's ByteMapBuilder
-// does and as Aho, Lam, Sethi, Ullman, "Compilers", 2nd ed., 3.9 uses for input classes.
-// Bytes left in one block are never told apart by any pattern, so the automaton needs one
-// column per block instead of one per byte. Each split costs one pass over the 256 bytes.
+// Partition refinement of the alphabet (input classes as in Aho, Lam, Sethi, Ullman,
+// "Compilers", 2nd ed., 3.9): start from one block holding every byte and split each block by
+// each byte set the patterns consume (member or not). Bytes left in one block are never told
+// apart by any pattern, so the automaton needs one column per block instead of one per byte.
+// Each split costs one pass over the 256 bytes.
 #include "byte_classes.h"
 
 namespace {

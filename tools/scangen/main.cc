@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr char USAGE[] = "usage: scangen RULES OUT.cc OUT.h\n";
+constexpr char USAGE[] = "usage: scangen RULES OUT.cc OUT.h\n";  // on standard output for --help
 
 int fail(int status) {
   print_diagnostics(stderr, "");

@@ -1,13 +1,11 @@
-// Patterns to one nondeterministic automaton: the pattern reader (literals, escapes, byte
-// sets, ".", "*", "+", "?", "|", groups) and the automaton builder. Entry: compile_rules().
-//
 // Thompson's construction (K. Thompson, "Regular expression search algorithm", CACM 11(6),
 // 1968; Aho, Lam, Sethi, Ullman, "Compilers", 2nd ed., 3.7.4) in the form R. Cox describes
 // in "Regular Expression Matching Can Be Simple And Fast" (2007). A pattern is first read
 // into tokens, then put into postfix order with explicit concatenation by a stack of open
 // groups, so deep nesting costs heap, never call stack. One pass over the postfix form then
 // builds fragments whose unfinished exits form patch lists threaded through the unfilled
-// `out` fields, which makes every join O(1).
+// `out` fields, which makes every join O(1). The pattern syntax: literals, escapes, byte sets,
+// ".", "*", "+", "?", "|" and groups.
 #include "regex_nfa.h"
 
 #include <map>
@@ -17,9 +15,9 @@
 
 namespace {
 
-constexpr int NEWLINE = '\n';
-constexpr int TAB = '\t';
-constexpr char ESCAPE = '\\';
+constexpr int NEWLINE = '\n';    // the byte "." leaves out, and the one "\n" stands for
+constexpr int TAB = '\t';        // the byte "\t" stands for
+constexpr char ESCAPE = '\\';    // makes the next byte literal, or "n" and "t" the bytes above
 constexpr int NO_BYTE_SET = -1;  // the byte set of a token or state that consumes no byte
 
 enum TokenKind {

@@ -1,5 +1,3 @@
-// Row compression of the automaton into base, def, next and check. Entry: pack_scanner_rows().
-//
 // Row displacement with default rows (Aho, Lam, Sethi, Ullman, "Compilers", 2nd ed., 3.9.8;
 // the first-fit placement itself is tools/common/row_displacement). Each state with a row
 // picks as its default the earlier row (or J) from which its row differs in the fewest

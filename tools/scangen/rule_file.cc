@@ -15,8 +15,8 @@ namespace {
 
 constexpr char RULE_PREFIX[] = "RULE_";              // rule NAME -> action RULE_NAME
 constexpr char EOF_ACTION_PREFIX[] = "ACTION_EOF_";  // condition NAME -> ACTION_EOF_NAME
-constexpr char COMMENT_MARK = '#';
-constexpr char CONDITION_SEPARATOR = ',';
+constexpr char COMMENT_MARK = '#';                   // a line whose first word starts with it says nothing
+constexpr char CONDITION_SEPARATOR = ',';            // between the start conditions of a rule
 
 struct RuleReader {
   RuleSet rules;                      // what the lines read so far declare

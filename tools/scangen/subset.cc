@@ -1,13 +1,11 @@
-// The deterministic automaton by subset construction, with the distinguished states the
-// engine expects. Entry point: build_dfa().
-//
 // Subset construction (Aho, Lam, Sethi, Ullman, "Compilers", 2nd ed., 3.7.1, Algorithm
 // 3.20): a DFA state is the set of NFA states reachable by the same input, closed under
 // epsilon moves. A set is keyed by its kernel, the NFA states that consume a byte or
 // accept, since the split states in between decide nothing that the kernel does not; sets
 // equal in their kernel are one state. Each condition's start state is built first, then
 // the states it reaches in breadth-first order, condition by condition, which numbers the
-// states deterministically. The empty set is the jam state J.
+// states deterministically. The empty set is the jam state J; the other distinguished states
+// the engine expects (the line-start twins, E) are put in place last.
 #include "subset.h"
 
 #include <algorithm>

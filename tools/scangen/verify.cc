@@ -1,13 +1,9 @@
-// Proof, once, that scanner tables are safe and faithful. Entry points: verify_packed_scanner(),
-// verify_scanner_tables().
-//
-// The engine trusts the tables completely (as the Linux AppArmor matcher trusts a DFA that
-// verify_dfa has checked): no bounds test per byte, no limit on the default chain. So every
-// lookup of every state and class is run here through the packed rows, with every index
-// checked, and compared with the uncompressed automaton; and the distinguished states, the
-// jam-base rule, the class table and the accept numbers are checked against what the engine
-// relies on. The constants are compared with the automaton first, so that no later check
-// reads past an array whose length they give.
+// The engine trusts the tables completely: no bounds test per byte, no limit on the default
+// chain. So every lookup of every state and class is run here through the packed rows, with
+// every index checked, and compared with the uncompressed automaton; and the distinguished
+// states, the jam-base rule, the class table and the accept numbers are checked against what
+// the engine relies on. The constants are compared with the automaton first, so that no later
+// check reads past an array whose length they give.
 #include "verify.h"
 
 #include "diagnostics.h"
