@@ -161,8 +161,7 @@ Answer automaton_answer(int condition, const std::string &text) {
   Answer last{0, 0};
   int state = 2 * condition + 1;
   for (size_t i = 0;; i++) {
-    if (built.packed.accept[static_cast<size_t>(state)] != 0)
-      last = {static_cast<int>(i), built.packed.accept[static_cast<size_t>(state)]};
+    if (built.packed.accept[state] != 0) last = {static_cast<int>(i), built.packed.accept[state]};
     if (i == text.size()) break;
     state = yy_transition(tables, state, built.classes.class_of[static_cast<unsigned char>(text[i])]);
     if (state == built.packed.jam_state) break;

@@ -17,8 +17,6 @@ namespace {
 
 const char *const REAL_RULE_FILES[] = {INFIX_RULES_PATH, POSTFIX_RULES_PATH};
 
-size_t at(int i) { return static_cast<size_t>(i); }
-
 // The state the automaton reaches from condition `condition`'s start on `text`.
 int state_after(int condition, const std::string &text) {
   const ScannerTables tables = built.view();
@@ -55,7 +53,7 @@ TEST(RealRuleSets, InfixClassesAreTheDocumentedPartition) {
     for (unsigned char b : bytes) expected[b] = cls;
   EXPECT_EQ(built.classes.class_count, 19);
   for (int b = 0; b < 256; b++) EXPECT_EQ(built.classes.class_of[b], expected[b]) << "byte " << b;
-  for (int b = 1; b < 256; b++) EXPECT_EQ(built.packed.classes[at(b)], expected[b]) << "byte " << b;
+  for (int b = 1; b < 256; b++) EXPECT_EQ(built.packed.classes[b], expected[b]) << "byte " << b;
 }
 
 TEST(RealRuleSets, PostfixHasTwentyFiveClasses) {
@@ -110,7 +108,7 @@ TEST(Accept, TheFirstListedRuleOfTheLongestMatchWins) {
     int status = c.rules == nullptr ? build_from_file(INFIX_RULES_PATH)
                                     : build_from_text(std::string("condition A\ncondition B\n") + c.rules);
     ASSERT_EQ(status, 0) << last_diagnostic();
-    EXPECT_EQ(built.packed.accept[at(state_after(c.condition, c.text))], c.accept)
+    EXPECT_EQ(built.packed.accept[state_after(c.condition, c.text)], c.accept)
         << (c.rules ? c.rules : "infix") << " on " << c.text;
   }
 }
@@ -124,32 +122,30 @@ struct Mutation {
 int state_using_its_default() {
   for (int s = 1; s < built.packed.jam_state; s++)
     for (int k = 0; k <= built.packed.class_count; k++)
-      if (built.packed.base[at(s)] != built.packed.jam_base &&
-          built.packed.check[at(built.packed.base[at(s)] + k)] != s)
-        return s;
+      if (built.packed.base[s] != built.packed.jam_base && built.packed.check[built.packed.base[s] + k] != s) return s;
   return 0;
 }
 
 TEST(Verify, CatchesBrokenTables) {
-  const auto stored_entry = [] { return at(built.packed.base[1] + built.classes.class_of[static_cast<int>('a')]); };
+  const auto stored_entry = [] { return built.packed.base[1] + built.classes.class_of[static_cast<int>('a')]; };
   const std::vector<Mutation> mutations = {
       {"wrong target",
        [&] { built.packed.next[stored_entry()] = static_cast<int16_t>(built.packed.end_of_buffer_state); }},
       {"entry lost", [&] { built.packed.check[stored_entry()] = 0; }},
-      {"J's row cut", [] { built.packed.check[at(built.packed.entry_count - 1)] = 0; }},
+      {"J's row cut", [] { built.packed.check[built.packed.entry_count - 1] = 0; }},
       {"live state at the jam base", [] { built.packed.base[1] = static_cast<int16_t>(built.packed.jam_base); }},
       {"E without a row",
-       [] { built.packed.base[at(built.packed.end_of_buffer_state)] = static_cast<int16_t>(built.packed.jam_base); }},
+       [] { built.packed.base[built.packed.end_of_buffer_state] = static_cast<int16_t>(built.packed.jam_base); }},
       {"base past the tables", [] { built.packed.base[1] = static_cast<int16_t>(built.packed.jam_base + 1); }},
       {"default chain loops",
-       [] { built.packed.def[at(state_using_its_default())] = static_cast<int16_t>(state_using_its_default()); }},
+       [] { built.packed.def[state_using_its_default()] = static_cast<int16_t>(state_using_its_default()); }},
       {"default out of range", [] { built.packed.def[1] = static_cast<int16_t>(built.packed.row_count); }},
-      {"J accepts", [] { built.packed.accept[at(built.packed.jam_state)] = 1; }},
-      {"E accepts a rule", [] { built.packed.accept[at(built.packed.end_of_buffer_state)] = 1; }},
-      {"later rule accepted", [] { built.packed.accept[at(state_after(0, "t"))] = 22; }},
+      {"J accepts", [] { built.packed.accept[built.packed.jam_state] = 1; }},
+      {"E accepts a rule", [] { built.packed.accept[built.packed.end_of_buffer_state] = 1; }},
+      {"later rule accepted", [] { built.packed.accept[state_after(0, "t")] = 22; }},
       {"start state accepts", [] { built.packed.accept[2] = 1; }},
       {"NUL is not the end-of-buffer symbol", [] { built.packed.classes[0] = 1; }},
-      {"class out of range", [] { built.packed.classes[at('a')] = built.packed.class_count + 1; }},
+      {"class out of range", [] { built.packed.classes['a'] = built.packed.class_count + 1; }},
       {"meta out of range", [] { built.packed.meta[1] = -1; }},
       {"NUL class wrong", [] { built.packed.nul_class = 2; }},
       {"table size wrong", [] { built.packed.next.pop_back(); }},
