@@ -15,39 +15,77 @@
 
 #include "conflict_resolution.h"
 #include "default_reductions.h"
+#include "diagnostics.h"
 #include "emit_tables.h"
+#include "files.h"
 #include "grammar_file.h"
 #include "infix_parse_tables.h"
 #include "lalr_lookaheads.h"
 #include "lr0_automaton.h"
 #include "parse_tables.h"
-#include "pipeline.h"
 #include "row_packing.h"
 #include "verify_tables.h"
 
 namespace {
 
+enum BuildResult {
+  build_done = 0,                            // tables assembled and verified
+  build_bad_grammar = EXIT_INPUT_FAULT,      // the grammar file is wrong: messages say where
+  build_internal_error = EXIT_BROKEN_TABLES  // verification failed
+};
+
+// Every record of one construction, stage by stage.
+struct ParseBuild {
+  Grammar grammar;           // the grammar file as read
+  Automaton automaton;       // its LR(0) automaton
+  Lookaheads lookaheads;     // the LALR(1) lookaheads of its reductions
+  ActionTable actions;       // the action function, conflicts settled
+  DefaultedTables defaults;  // the rows left beside the defaults
+  PackedParseRows packed;    // the rows packed
+  ParseTables tables;        // the tables lalrgen would write
+};
+
+ParseBuild built;  // what the latest build in this test built
+
 std::string read_text(const char *path) {
   std::string text;
-  FILE *file = fopen(path, "r");
-  if (file == nullptr) return text;
-  char chunk[4096];
-  size_t got = 0;
-  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
-  fclose(file);
+  read_whole_file(path, &text);
   return text;
 }
 
-int build_infix() {
-  std::string text = read_text(INFIX_GRAMMAR_PATH);
-  return build_parse_tables(INFIX_GRAMMAR_PATH, text.c_str());
+int verify(const ParseTablesView &view) {
+  return verify_parse_tables(view, built.grammar, built.automaton, built.actions);
 }
 
-int build_text(const std::string &text) { return build_parse_tables("t.grammar", text.c_str()); }
+// The stages from grammar text to verified tables, with the fault in diagnostics() when one
+// fails; returns a BuildResult.
+int build_parse_tables(const char *file_name, const std::string &text) {
+  clear_diagnostics();
+  ParseBuild &b = built;
+  std::optional<Grammar> grammar = read_grammar(file_name, text);
+  if (!grammar) return build_bad_grammar;
+  b.grammar = *grammar;
+  b.automaton = build_lr0_automaton(b.grammar);
+  b.lookaheads = compute_lalr_lookaheads(b.grammar, b.automaton);
+  b.actions = resolve_conflicts(b.grammar, b.automaton, b.lookaheads);
+  std::optional<PackedParseRows> packed;
+  if (b.actions.unresolved == 0) {
+    b.defaults = choose_defaults(b.grammar, b.automaton, b.actions);
+    packed = pack_parse_rows(b.grammar, b.defaults);
+  }
+  if (!packed) return build_bad_grammar;
+  b.packed = *packed;
+  b.tables = assemble_parse_tables(b.grammar, b.automaton, b.defaults, b.packed);
+  return verify(parse_tables_view(b.tables)) < 0 ? build_internal_error : build_done;
+}
+
+int build_infix() { return build_parse_tables(INFIX_GRAMMAR_PATH, read_text(INFIX_GRAMMAR_PATH)); }
+
+int build_text(const std::string &text) { return build_parse_tables("t.grammar", text); }
 
 int symbol_named(const std::string &name) {
-  for (size_t s = 0; s < grammar.symbols.size(); s++) {
-    if (grammar.symbols[s].name == name) return static_cast<int>(s);
+  for (size_t s = 0; s < built.grammar.symbols.size(); s++) {
+    if (built.grammar.symbols[s].name == name) return static_cast<int>(s);
   }
   ADD_FAILURE() << "no symbol " << name;
   return 0;
@@ -60,7 +98,7 @@ int state_after(const std::string &path) {
   while (at < path.size()) {
     size_t end = path.find(' ', at);
     if (end == std::string::npos) end = path.size();
-    state = successor_of(state, symbol_named(path.substr(at, end - at)));
+    state = successor_of(built.automaton, state, symbol_named(path.substr(at, end - at)));
     EXPECT_GE(state, 0) << "no way along " << path;
     if (state < 0) return 0;
     at = end + 1;
@@ -69,7 +107,7 @@ int state_after(const std::string &path) {
 }
 
 int action_after(const std::string &path, const std::string &terminal) {
-  return action_of(state_after(path), symbol_named(terminal));
+  return action_of(built.actions, state_after(path), symbol_named(terminal));
 }
 
 const char ASSIGNMENT[] = "input ident EQ @1 ";  // the path into an assignment's expression
@@ -77,21 +115,21 @@ const char ASSIGNMENT[] = "input ident EQ @1 ";  // the path into an assignment'
 }  // namespace
 
 TEST(InfixGrammar, AutomatonHasTheExpectedStates) {
-  ASSERT_EQ(build_infix(), build_done) << (build_messages.empty() ? "" : build_messages[0]);
-  EXPECT_EQ(automaton.states.size(), 26u);
-  EXPECT_EQ(automaton.final_state, 25);
-  EXPECT_EQ(rule_count(), 15);
-  EXPECT_EQ(grammar.symbols.size(), 21u);
-  EXPECT_EQ(grammar.token_count, 15);
-  EXPECT_EQ(grammar.symbols[grammar.start_symbol].name, "input");
-  EXPECT_EQ(automaton.states[0].kernel, std::vector<int>{automaton.rule_first_item[0]});
-  EXPECT_TRUE(automaton.states[25].kernel.empty());
+  ASSERT_EQ(build_infix(), build_done) << (diagnostics().empty() ? "" : diagnostics()[0]);
+  EXPECT_EQ(built.automaton.states.size(), 26u);
+  EXPECT_EQ(built.automaton.final_state, 25);
+  EXPECT_EQ(rule_count(built.grammar), 15);
+  EXPECT_EQ(built.grammar.symbols.size(), 21u);
+  EXPECT_EQ(built.grammar.token_count, 15);
+  EXPECT_EQ(built.grammar.symbols[built.grammar.start_symbol].name, "input");
+  EXPECT_EQ(built.automaton.states[0].kernel, std::vector<int>{built.automaton.rule_first_item[0]});
+  EXPECT_TRUE(built.automaton.states[25].kernel.empty());
   // The end of input is shifted once, and the second look at it names the final state.
   int after_end = action_after("input", "$");
   ASSERT_GT(after_end, 0);
-  EXPECT_EQ(action_of(after_end, grammar.end_symbol), automaton.final_state);
-  EXPECT_TRUE(actions.unresolved.empty());
-  EXPECT_EQ(actions.resolved, 6);
+  EXPECT_EQ(action_of(built.actions, after_end, built.grammar.end_symbol), built.automaton.final_state);
+  EXPECT_TRUE(diagnostics().empty());
+  EXPECT_EQ(built.actions.resolved, 6);
 }
 
 TEST(InfixGrammar, PrecedenceDecidesTheOperatorConflicts) {
@@ -135,29 +173,29 @@ TEST(InfixGrammar, DefaultReductions) {
       {a + "NOT expr", 11},
       {a + "expr AND expr", 10},
   };
-  std::vector<bool> listed(automaton.states.size(), false);
+  std::vector<bool> listed(built.automaton.states.size(), false);
   for (const Case &c : silent) {
     int s = state_after(c.path);
     listed[s] = true;
-    EXPECT_EQ(defaults.state_default[s], c.rule) << c.path;
-    EXPECT_TRUE(defaults.reads_nothing[s]) << c.path;
-    EXPECT_EQ(packed.state_base[s], NO_ROW_BASE) << c.path;
+    EXPECT_EQ(built.defaults.state_default[s], c.rule) << c.path;
+    EXPECT_TRUE(built.defaults.reads_nothing[s]) << c.path;
+    EXPECT_EQ(built.packed.state_base[s], NO_ROW_BASE) << c.path;
   }
   // After expr OR expr: shift AND, reduce by rule 9 on every other token.
   int or_state = state_after(a + "expr OR expr");
   listed[or_state] = true;
-  EXPECT_EQ(defaults.state_default[or_state], 9);
-  EXPECT_FALSE(defaults.reads_nothing[or_state]);
-  EXPECT_EQ(defaults.state_rows[or_state].keys, std::vector<int>{symbol_named("AND")});
-  EXPECT_EQ(defaults.state_rows[or_state].values, std::vector<int>{state_after(a + "expr OR expr AND")});
+  EXPECT_EQ(built.defaults.state_default[or_state], 9);
+  EXPECT_FALSE(built.defaults.reads_nothing[or_state]);
+  EXPECT_EQ(built.defaults.state_rows[or_state].keys, std::vector<int>{symbol_named("AND")});
+  EXPECT_EQ(built.defaults.state_rows[or_state].values, std::vector<int>{state_after(a + "expr OR expr AND")});
   // Every other state has no default: a token it lacks an entry for is a syntax error.
-  for (size_t s = 0; s < automaton.states.size(); s++) {
+  for (size_t s = 0; s < built.automaton.states.size(); s++) {
     if (!listed[s]) {
-      EXPECT_EQ(defaults.state_default[s], 0) << "state " << s;
+      EXPECT_EQ(built.defaults.state_default[s], 0) << "state " << s;
     }
   }
-  EXPECT_EQ(defaults.default_reductions, 15);
-  EXPECT_EQ(defaults.states_reading_nothing, 14);
+  EXPECT_EQ(built.defaults.default_reductions, 15);
+  EXPECT_EQ(built.defaults.states_reading_nothing, 14);
 }
 
 static ParseTablesView generated_tables() {
@@ -185,22 +223,22 @@ static ParseTablesView generated_tables() {
 }
 
 template <typename T>
-static void expect_same(const T *generated, const std::vector<T> &built, size_t count, const char *name) {
-  ASSERT_EQ(built.size(), count) << name;
-  EXPECT_EQ(std::vector<T>(generated, generated + count), built) << name;
+static void expect_same(const T *generated, const std::vector<T> &ours, size_t count, const char *name) {
+  ASSERT_EQ(ours.size(), count) << name;
+  EXPECT_EQ(std::vector<T>(generated, generated + count), ours) << name;
 }
 
 TEST(InfixGrammar, GeneratedTablesAreTheVerifiedConstruction) {
   ASSERT_EQ(build_infix(), build_done);
-  EXPECT_EQ(verify_parse_tables(view_of_tables()), 0) << verify_failure;
-  EXPECT_EQ(verify_parse_tables(generated_tables()), 0) << verify_failure;
-  expect_same(token_to_symbol, tables.token_to_symbol, PARSE_MAX_CODE + 1, "token_to_symbol");
-  expect_same(state_base, tables.state_base, PARSE_STATE_COUNT, "state_base");
-  expect_same(state_default, tables.state_default, PARSE_STATE_COUNT, "state_default");
-  expect_same(goto_base, tables.goto_base, PARSE_NONTERMINAL_COUNT, "goto_base");
-  expect_same(goto_default, tables.goto_default, PARSE_NONTERMINAL_COUNT, "goto_default");
-  expect_same(packed_action, tables.packed_action, PARSE_LAST_INDEX + 1, "packed_action");
-  expect_same(packed_check, tables.packed_check, PARSE_LAST_INDEX + 1, "packed_check");
+  EXPECT_EQ(verify(parse_tables_view(built.tables)), 0) << last_diagnostic();
+  EXPECT_EQ(verify(generated_tables()), 0) << last_diagnostic();
+  expect_same(token_to_symbol, built.tables.token_to_symbol, PARSE_MAX_CODE + 1, "token_to_symbol");
+  expect_same(state_base, built.tables.state_base, PARSE_STATE_COUNT, "state_base");
+  expect_same(state_default, built.tables.state_default, PARSE_STATE_COUNT, "state_default");
+  expect_same(goto_base, built.tables.goto_base, PARSE_NONTERMINAL_COUNT, "goto_base");
+  expect_same(goto_default, built.tables.goto_default, PARSE_NONTERMINAL_COUNT, "goto_default");
+  expect_same(packed_action, built.tables.packed_action, PARSE_LAST_INDEX + 1, "packed_action");
+  expect_same(packed_check, built.tables.packed_check, PARSE_LAST_INDEX + 1, "packed_check");
   EXPECT_EQ(ID, 258);
   EXPECT_EQ(SEMICOL, 265);
 }
@@ -210,41 +248,44 @@ TEST(Verify, NoticesCorruptedTables) {
   struct Case {
     const char *what;
     std::function<void()> corrupt;
-    const char *message;  // part of verify_failure
+    const char *message;  // part of the diagnostic
   };
-  auto slot_of = [](int state, const char *terminal) { return tables.state_base[state] + symbol_named(terminal); };
+  auto slot_of = [](int state, const char *terminal) {
+    return built.tables.state_base[state] + symbol_named(terminal);
+  };
   const Case cases[] = {
-      {"a shift into another state", [&] { tables.packed_action[slot_of(state_after("input"), "ID")]++; },
+      {"a shift into another state", [&] { built.tables.packed_action[slot_of(state_after("input"), "ID")]++; },
        "on ID: tables give"},
-      {"a slot that lost its owner", [&] { tables.packed_check[slot_of(state_after("input"), "ID")] = -1; },
+      {"a slot that lost its owner", [&] { built.tables.packed_check[slot_of(state_after("input"), "ID")] = -1; },
        "on ID: tables give"},
       {"a default the state never reduces by",
-       [&] { tables.state_default[state_after(std::string(ASSIGNMENT) + "expr OR expr")] = 10; },
+       [&] { built.tables.state_default[state_after(std::string(ASSIGNMENT) + "expr OR expr")] = 10; },
        "which it never reduces"},
-      {"a reading state marked as reading nothing", [&] { tables.state_base[state_after("input")] = NO_ROW_BASE; },
-       "reads nothing but has an action"},
-      {"a wrong default goto", [&] { tables.goto_default[symbol_named("expr") - grammar.token_count] = 0; },
+      {"a reading state marked as reading nothing",
+       [&] { built.tables.state_base[state_after("input")] = NO_ROW_BASE; }, "reads nothing but has an action"},
+      {"a wrong default goto", [&] { built.tables.goto_default[symbol_named("expr") - built.grammar.token_count] = 0; },
        "goto from state"},
-      {"a wrong token translation", [&] { tables.token_to_symbol['('] = 2; }, "code 40 translates to 2"},
-      {"a wrong rule length", [&] { tables.rule_length[5] = 4; }, "rule 5:"},
+      {"a wrong token translation", [&] { built.tables.token_to_symbol['('] = 2; }, "code 40 translates to 2"},
+      {"a wrong rule length", [&] { built.tables.rule_length[5] = 4; }, "rule 5:"},
   };
   for (const Case &c : cases) {
     ASSERT_EQ(build_infix(), build_done);
     c.corrupt();
-    EXPECT_EQ(verify_parse_tables(view_of_tables()), -1) << c.what;
-    EXPECT_NE(verify_failure.find(c.message), std::string::npos) << c.what << ": " << verify_failure;
+    EXPECT_EQ(verify(parse_tables_view(built.tables)), -1) << c.what;
+    EXPECT_NE(last_diagnostic().find(c.message), std::string::npos) << c.what << ": " << last_diagnostic();
   }
 }
 
-// S -> L = R | R, L -> * R | id, R -> L: LALR(1), but FOLLOW(R) contains '=', so a
-// construction that used follow sets instead of lookaheads would report a conflict.
+// S -> L = R | R, L -> * R | id, R -> L: after a leading L the reduction R -> L applies on '$'
+// only, though '=' may follow R elsewhere; a lookahead that took in all of FOLLOW(R) would
+// clash with the shift on '=' there.
 TEST(Lookaheads, LalrGrammarThatIsNotSlr) {
   const char text[] =
       "end 0 $ 0\nundefined 1 ?\nliteral 2 '=' 61\nliteral 3 '*' 42\ntoken 4 ID 258\n"
       "nonterminal 5 S start\nnonterminal 6 L\nnonterminal 7 R\n"
       "rule 1 S : L '=' R => none\nrule 2 S : R => none\nrule 3 L : '*' R => none\n"
       "rule 4 L : ID => none\nrule 5 R : L => none\n";
-  ASSERT_EQ(build_text(text), build_done) << build_messages[0];
+  ASSERT_EQ(build_text(text), build_done) << diagnostics()[0];
   EXPECT_GT(action_after("L", "'='"), 0);
   EXPECT_EQ(action_after("L", "$"), -5);
 }
@@ -258,11 +299,11 @@ TEST(Lookaheads, MergedStatesConflictIsReported) {
       "rule 1 S : a A d => none\nrule 2 S : b B d => none\nrule 3 S : a B e => none\n"
       "rule 4 S : b A e => none\nrule 5 A : c => none\nrule 6 B : c => none\n";
   ASSERT_EQ(build_text(text), build_bad_grammar);
-  ASSERT_EQ(build_messages.size(), 2u);
-  EXPECT_NE(build_messages[0].find("on d reducing by rule 5 (line 15) or by rule 6 (line 16)"), std::string::npos)
-      << build_messages[0];
-  EXPECT_NE(build_messages[1].find("on e reducing by rule 5 (line 15) or by rule 6 (line 16)"), std::string::npos)
-      << build_messages[1];
+  ASSERT_EQ(diagnostics().size(), 2u);
+  EXPECT_NE(diagnostics()[0].find("on d reducing by rule 5 (line 15) or by rule 6 (line 16)"), std::string::npos)
+      << diagnostics()[0];
+  EXPECT_NE(diagnostics()[1].find("on e reducing by rule 5 (line 15) or by rule 6 (line 16)"), std::string::npos)
+      << diagnostics()[1];
 }
 
 // Empty rules: lookaheads that pass through nullable nonterminals (reads) and out of the end
@@ -275,7 +316,7 @@ TEST(Lookaheads, ThroughNullableNonterminals) {
       "rule 1 S : A B c => none\nrule 2 S : x T V => none\nrule 3 A : a => none\nrule 4 A : => none\n"
       "rule 5 B : b => none\nrule 6 B : => none\nrule 7 T : U => none\nrule 8 U : u => none\n"
       "rule 9 U : => none\nrule 10 V : v => none\nrule 11 V : => none\n";
-  ASSERT_EQ(build_text(text), build_done) << build_messages[0];
+  ASSERT_EQ(build_text(text), build_done) << diagnostics()[0];
   struct Case {
     const char *path;
     const char *terminal;
@@ -331,15 +372,15 @@ TEST(Precedence, AssociativityDecidesEqualLevels) {
                        "nonterminal 4 e start\nrule 1 e : e '+' e => plus\nrule 2 e : X => leaf\n" + c.declaration;
     ASSERT_EQ(build_text(text), c.result) << c.declaration;
     if (c.result != build_done) {
-      ASSERT_EQ(build_messages.size(), 1u);
-      EXPECT_NE(build_messages[0].find("shifting '+' or reducing by rule 1 (line 6): no precedence decides"),
+      ASSERT_EQ(diagnostics().size(), 1u);
+      EXPECT_NE(diagnostics()[0].find("shifting '+' or reducing by rule 1 (line 6): no precedence decides"),
                 std::string::npos)
-          << build_messages[0];
+          << diagnostics()[0];
       continue;
     }
     int got = action_after("e '+' e", "'+'");
     EXPECT_EQ(got > 0 ? 1 : got, c.action) << c.declaration;
-    EXPECT_EQ(verify_parse_tables(view_of_tables()), 0) << verify_failure;
+    EXPECT_EQ(verify(parse_tables_view(built.tables)), 0) << last_diagnostic();
   }
 }
 
@@ -374,7 +415,7 @@ static std::string operator_grammar(int operators) {
 TEST(Packing, LargerGrammarsPackAndVerify) {
   for (int operators : {1, 3, 8, 20, 40}) {
     EXPECT_EQ(build_text(operator_grammar(operators)), build_done)
-        << operators << " operators: " << (build_messages.empty() ? "" : build_messages[0]);
+        << operators << " operators: " << (diagnostics().empty() ? "" : diagnostics()[0]);
   }
 }
 
@@ -423,8 +464,8 @@ TEST(GrammarFile, ErrorsNameFileAndLine) {
   };
   for (const Case &c : cases) {
     EXPECT_EQ(build_text(c.text), build_bad_grammar) << c.text;
-    ASSERT_EQ(build_messages.size(), 1u) << c.text;
-    EXPECT_EQ(build_messages[0], c.message);
+    ASSERT_EQ(diagnostics().size(), 1u) << c.text;
+    EXPECT_EQ(diagnostics()[0], c.message);
   }
   EXPECT_EQ(build_text("# a comment line\n" SYMBOLS "rule 1 s : X => none  # with a comment\n"), build_done);
 }
@@ -449,8 +490,12 @@ TEST(Emit, WritesDeterministicFilesWithSixteenNumbersARow) {
   ASSERT_EQ(build_infix(), build_done);
   ScratchDir dir;
   ASSERT_FALSE(dir.path.empty());
-  ASSERT_EQ(emit_tables("/any/where/infix.grammar", (dir.path + "/t.cc").c_str(), (dir.path + "/t.h").c_str()), 0);
-  ASSERT_EQ(emit_tables("/else/where/infix.grammar", (dir.path + "/u.cc").c_str(), (dir.path + "/t.h").c_str()), 0);
+  ASSERT_EQ(emit_parse_tables("/any/where/infix.grammar", built.grammar, built.tables, (dir.path + "/t.cc").c_str(),
+                              (dir.path + "/t.h").c_str()),
+            0);
+  ASSERT_EQ(emit_parse_tables("/else/where/infix.grammar", built.grammar, built.tables, (dir.path + "/u.cc").c_str(),
+                              (dir.path + "/t.h").c_str()),
+            0);
   std::string source = read_text((dir.path + "/t.cc").c_str());
   EXPECT_EQ(source, read_text((dir.path + "/u.cc").c_str()));
   std::string header = read_text((dir.path + "/t.h").c_str());
@@ -484,7 +529,8 @@ TEST(Emit, FailureLeavesNoPartialFile) {
   ASSERT_EQ(build_infix(), build_done);
   ScratchDir dir;
   std::string header = dir.path + "/t.h";
-  EXPECT_EQ(emit_tables("infix.grammar", "/nonexistent/dir/t.cc", header.c_str()), -1);
-  EXPECT_EQ(emit_error, "cannot create /nonexistent/dir/t.cc");
+  EXPECT_EQ(emit_parse_tables("infix.grammar", built.grammar, built.tables, "/nonexistent/dir/t.cc", header.c_str()),
+            -1);
+  EXPECT_EQ(last_diagnostic(), "cannot create /nonexistent/dir/t.cc");
   EXPECT_EQ(fopen(header.c_str(), "r"), nullptr);
 }

@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "byte_classes.h"
-#include "diagnostics.h"
 #include "scangen_test_support.h"
 
 namespace {
@@ -138,32 +136,35 @@ struct Answer {
   bool operator==(const Answer &o) const { return length == o.length && rule == o.rule; }
 };
 
-std::ostream &operator<<(std::ostream &os, const Answer &a) { return os << "{length " << a.length << ", rule " << a.rule << "}"; }
+std::ostream &operator<<(std::ostream &os, const Answer &a) {
+  return os << "{length " << a.length << ", rule " << a.rule << "}";
+}
 
 // Longest match and priority by the reference trees; the default rule takes any one byte.
 Answer reference_answer(const std::vector<Node> &trees, int condition, const std::string &text) {
   Answer best{0, 0};
-  for (size_t r = 0; r < rule_set.rules.size(); r++) {
-    const std::vector<int> &conditions = rule_set.rules[r].conditions;
+  for (size_t r = 0; r < built.rules.rules.size(); r++) {
+    const std::vector<int> &conditions = built.rules.rules[r].conditions;
     if (std::find(conditions.begin(), conditions.end(), condition) == conditions.end()) continue;
     uint64_t found = ends(trees[r], text, 1) & ~uint64_t{1};
     int longest = found == 0 ? 0 : 63 - __builtin_clzll(found);
     if (longest > best.length) best = {longest, static_cast<int>(r) + 1};
   }
-  if (best.length == 0 && !text.empty()) best = {1, static_cast<int>(rule_set.rules.size()) + 1};
+  if (best.length == 0 && !text.empty()) best = {1, static_cast<int>(built.rules.rules.size()) + 1};
   return best;
 }
 
 // Longest match and priority by the packed tables, as the engine runs them with its backing
 // up; a NUL in the text takes the class the patterns give it.
 Answer automaton_answer(int condition, const std::string &text) {
+  const ScannerTables tables = built.view();
   Answer last{0, 0};
   int state = 2 * condition + 1;
   for (size_t i = 0;; i++) {
-    if (packed.accept[static_cast<size_t>(state)] != 0) last = {static_cast<int>(i), packed.accept[static_cast<size_t>(state)]};
+    if (built.packed.accept[state] != 0) last = {static_cast<int>(i), built.packed.accept[state]};
     if (i == text.size()) break;
-    state = engine_transition(state, byte_classes.class_of[static_cast<unsigned char>(text[i])]);
-    if (state == packed.jam_state) break;
+    state = yy_transition(tables, state, built.classes.class_of[static_cast<unsigned char>(text[i])]);
+    if (state == built.packed.jam_state) break;
   }
   return last;
 }
@@ -189,7 +190,8 @@ struct TextMaker {
       case Node::ALTERNATE:
         return sample(n.children[below(n.children.size())], text);
       default:  // at most three rounds of a repetition, at least one for PLUS
-        for (size_t rounds = below(n.kind == Node::OPTIONAL ? 2 : 4) + (n.kind == Node::PLUS); rounds > 0; rounds--) sample(n.children[0], text);
+        for (size_t rounds = below(n.kind == Node::OPTIONAL ? 2 : 4) + (n.kind == Node::PLUS); rounds > 0; rounds--)
+          sample(n.children[0], text);
     }
   }
   std::string make() {
@@ -197,9 +199,12 @@ struct TextMaker {
     size_t target = below(MAX_TEXT + 1);
     while (text.size() < target) {
       size_t kind = below(5);
-      if (kind == 0) text += extra_bytes[below(extra_bytes.size())];
-      else if (kind == 1) text += static_cast<char>(below(256));
-      else sample(trees[below(trees.size())], &text);
+      if (kind == 0)
+        text += extra_bytes[below(extra_bytes.size())];
+      else if (kind == 1)
+        text += static_cast<char>(below(256));
+      else
+        sample(trees[below(trees.size())], &text);
     }
     return text.substr(0, target);
   }
@@ -208,19 +213,20 @@ struct TextMaker {
 // Compares both answers for every condition over many texts; stops at the first difference.
 void compare_on_random_texts(const char *name) {
   std::vector<Node> trees;
-  for (const Rule &rule : rule_set.rules) trees.push_back(Reader{rule.pattern}.alternation());
+  for (const ScanRule &rule : built.rules.rules) trees.push_back(Reader{rule.pattern}.alternation());
   TextMaker maker{trees};
-  for (int condition = 0; condition < static_cast<int>(rule_set.conditions.size()); condition++)
+  for (int condition = 0; condition < static_cast<int>(built.rules.conditions.size()); condition++)
     for (int i = 0; i < TEXTS_PER_CONDITION; i++) {
       std::string text = maker.make();
       Answer expected = reference_answer(trees, condition, text);
-      ASSERT_EQ(automaton_answer(condition, text), expected) << name << ", condition " << condition << ", text " << ::testing::PrintToString(text);
+      ASSERT_EQ(automaton_answer(condition, text), expected)
+          << name << ", condition " << condition << ", text " << ::testing::PrintToString(text);
     }
 }
 
 TEST(Differential, RealRuleSets) {
   for (const char *path : {INFIX_RULES_PATH, POSTFIX_RULES_PATH}) {
-    ASSERT_EQ(construct_tables(path), 0) << diagnostic;
+    ASSERT_EQ(build_from_file(path), 0) << last_diagnostic();
     compare_on_random_texts(path);
   }
 }
@@ -258,7 +264,7 @@ rule nest S (((x)))|((y|z)+w)?v
 )",
   };
   for (const char *text : rule_sets) {
-    ASSERT_EQ(build_from_text(text), 0) << diagnostic;
+    ASSERT_EQ(build_from_text(text), 0) << last_diagnostic();
     compare_on_random_texts(text);
   }
 }

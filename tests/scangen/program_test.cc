@@ -58,7 +58,8 @@ TEST_F(ScangenProgram, WritesTablesAndStatistics) {
   EXPECT_NE(r.out.find("end-of-buffer state E 7"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("classes 19, jam base "), std::string::npos) << r.out;
   std::string header = read_file(dir + "/t.h");
-  EXPECT_NE(header.find("    RULE_ILLEGAL = 23,\n    RULE_DEFAULT = 24,\n    ACTION_END_OF_BUFFER = 25,\n"), std::string::npos);
+  EXPECT_NE(header.find("    RULE_ILLEGAL = 23,\n    RULE_DEFAULT = 24,\n    ACTION_END_OF_BUFFER = 25,\n"),
+            std::string::npos);
   EXPECT_NE(read_file(dir + "/t.cc").find("const ScannerTables yy_tables = {\n"), std::string::npos);
 }
 

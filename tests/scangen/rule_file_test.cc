@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics.h"
 #include "scangen_test_support.h"
 
 namespace {
@@ -19,17 +18,17 @@ TEST(RuleFile, ReadsConditionsRulesAndPatterns) {
       "   # indented comment\n"
       "rule one   B_2,A  a b  \t \n"
       "\trule two\tB_2\t[ ]";  // no final newline
-  ASSERT_EQ(parse_rule_text("x.rules", text), 0) << diagnostic;
-  EXPECT_EQ(rule_set.file_name, "x.rules");
-  EXPECT_EQ(rule_set.conditions, (std::vector<std::string>{"A", "B_2"}));
-  ASSERT_EQ(rule_set.rules.size(), 2u);
-  EXPECT_EQ(rule_set.rules[0].name, "one");
-  EXPECT_EQ(rule_set.rules[0].conditions, (std::vector<int>{0, 1}));
-  EXPECT_EQ(rule_set.rules[0].pattern, "a b");  // inner blanks kept, trailing ones dropped
-  EXPECT_EQ(rule_set.rules[0].line, 6);
-  EXPECT_EQ(rule_set.rules[1].pattern, "[ ]");
-  EXPECT_EQ(rule_set.rules[1].conditions, (std::vector<int>{1}));
-  EXPECT_EQ(rule_set.rules[1].line, 7);
+  ASSERT_EQ(parse_text("x.rules", text), 0) << last_diagnostic();
+  EXPECT_EQ(built.rules.file_name, "x.rules");
+  EXPECT_EQ(built.rules.conditions, (std::vector<std::string>{"A", "B_2"}));
+  ASSERT_EQ(built.rules.rules.size(), 2u);
+  EXPECT_EQ(built.rules.rules[0].name, "one");
+  EXPECT_EQ(built.rules.rules[0].conditions, (std::vector<int>{0, 1}));
+  EXPECT_EQ(built.rules.rules[0].pattern, "a b");  // inner blanks kept, trailing ones dropped
+  EXPECT_EQ(built.rules.rules[0].line, 6);
+  EXPECT_EQ(built.rules.rules[1].pattern, "[ ]");
+  EXPECT_EQ(built.rules.rules[1].conditions, (std::vector<int>{1}));
+  EXPECT_EQ(built.rules.rules[1].line, 7);
 }
 
 struct FaultCase {
@@ -42,9 +41,12 @@ std::string every_byte_set() {
   std::string set = "[^";
   for (int b = 0; b < 256; b++) {
     char c = static_cast<char>(b);
-    if (c == '\n') set += "\\n";
-    else if (c == ']' || c == '\\' || c == '^' || c == '-') set += std::string("\\") + c;
-    else set += c;
+    if (c == '\n')
+      set += "\\n";
+    else if (c == ']' || c == '\\' || c == '^' || c == '-')
+      set += std::string("\\") + c;
+    else
+      set += c;
   }
   return set + "]";
 }
@@ -73,8 +75,8 @@ TEST(RuleFile, FaultsInTheFileAreReportedWithTheirLine) {
       {a + "rules r A x\n", "test.rules:2: unknown directive 'rules'"},
   };
   for (const FaultCase &c : cases) {
-    EXPECT_EQ(parse_rule_text("test.rules", c.text), -1) << c.text;
-    EXPECT_EQ(diagnostic, c.expected) << c.text;
+    EXPECT_EQ(parse_text("test.rules", c.text), -1) << c.text;
+    EXPECT_EQ(last_diagnostic(), c.expected) << c.text;
   }
 }
 
@@ -106,15 +108,15 @@ TEST(RuleFile, FaultsInAPatternNameTheRule) {
       {"(a*)*", "pattern matches the empty text"},
   };
   for (const auto &[pattern, message] : cases) {
-    ASSERT_EQ(parse_rule_text("test.rules", "condition A\n\nrule good A x\nrule bad A " + pattern + "\n"), 0) << pattern;
-    EXPECT_EQ(construct_from_rule_set(), -1) << pattern;
-    EXPECT_EQ(diagnostic, "test.rules:4: rule bad: " + message) << pattern;
+    ASSERT_EQ(parse_text("test.rules", "condition A\n\nrule good A x\nrule bad A " + pattern + "\n"), 0) << pattern;
+    EXPECT_EQ(build_stages(), -1) << pattern;
+    EXPECT_EQ(last_diagnostic(), "test.rules:4: rule bad: " + message) << pattern;
   }
 }
 
 TEST(RuleFile, UnreadableFileIsReported) {
-  EXPECT_EQ(read_rule_file("/nonexistent/x.rules"), -1);
-  EXPECT_EQ(diagnostic, "scangen: cannot open /nonexistent/x.rules: No such file or directory");
+  EXPECT_EQ(parse_file("/nonexistent/x.rules"), -1);
+  EXPECT_EQ(last_diagnostic(), "scangen: cannot open /nonexistent/x.rules: No such file or directory");
 }
 
 }  // namespace

@@ -9,56 +9,57 @@
 #include <string>
 #include <vector>
 
-#include "byte_classes.h"
-#include "diagnostics.h"
 #include "emit.h"
 #include "scangen_test_support.h"
-#include "subset.h"
 #include "verify.h"
 
 namespace {
 
 const char *const REAL_RULE_FILES[] = {INFIX_RULES_PATH, POSTFIX_RULES_PATH};
 
-size_t at(int i) { return static_cast<size_t>(i); }
-
 // The state the automaton reaches from condition `condition`'s start on `text`.
 int state_after(int condition, const std::string &text) {
+  const ScannerTables tables = built.view();
   int state = 2 * condition + 1;
-  for (unsigned char c : text) state = engine_transition(state, byte_classes.class_of[c]);
+  for (unsigned char c : text) state = yy_transition(tables, state, built.classes.class_of[c]);
   return state;
 }
 
 TEST(RealRuleSets, EveryPackedLookupEqualsTheAutomaton) {
   for (const char *path : REAL_RULE_FILES) {
-    ASSERT_EQ(construct_tables(path), 0) << diagnostic;
-    EXPECT_EQ(verify_tables(), 0) << path << ": " << diagnostic;
-    EXPECT_EQ(packed.end_of_buffer_state, 7) << path;
-    for (int s = 1; s <= packed.jam_state; s++)
-      for (int k = 0; k <= packed.class_count; k++) ASSERT_EQ(engine_transition(s, k), dfa_target(s, k)) << path << " state " << s << " class " << k;
+    ASSERT_EQ(build_from_file(path), 0) << last_diagnostic();
+    EXPECT_EQ(verify_packed_scanner(built.packed, built.dfa, built.classes), 0) << path << ": " << last_diagnostic();
+    EXPECT_EQ(built.packed.end_of_buffer_state, 7) << path;
+    for (int s = 1; s <= built.packed.jam_state; s++)
+      for (int k = 0; k <= built.packed.class_count; k++)
+        ASSERT_EQ(yy_transition(built.view(), s, k), dfa_target(built.dfa, s, k))
+            << path << " state " << s << " class " << k;
   }
 }
 
 TEST(RealRuleSets, InfixClassesAreTheDocumentedPartition) {
-  ASSERT_EQ(construct_tables(INFIX_RULES_PATH), 0) << diagnostic;
+  ASSERT_EQ(build_from_file(INFIX_RULES_PATH), 0) << last_diagnostic();
   const std::vector<std::pair<int, std::string>> listed = {
-      {2, "\t "}, {3, "\n"}, {4, "!"},  {5, "&"},  {6, "("},  {7, ")"},  {8, ","},  {9, "-"},
-      {10, "023456789"}, {11, "1"}, {12, ";"}, {13, "="}, {15, "\\"}, {16, "t"}, {17, "{"}, {18, "|"}, {19, "}"},
-      {14, "ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrsuvwxyz"},
+      {2, "\t "}, {3, "\n"}, {4, "!"},
+      {5, "&"},   {6, "("},  {7, ")"},
+      {8, ","},   {9, "-"},  {10, "023456789"},
+      {11, "1"},  {12, ";"}, {13, "="},
+      {15, "\\"}, {16, "t"}, {17, "{"},
+      {18, "|"},  {19, "}"}, {14, "ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrsuvwxyz"},
   };
   int expected[256];
   for (int &c : expected) c = 1;  // every byte not listed, NUL and 0x80..0xFF included
   for (const auto &[cls, bytes] : listed)
     for (unsigned char b : bytes) expected[b] = cls;
-  EXPECT_EQ(byte_classes.class_count, 19);
-  for (int b = 0; b < 256; b++) EXPECT_EQ(byte_classes.class_of[b], expected[b]) << "byte " << b;
-  for (int b = 1; b < 256; b++) EXPECT_EQ(packed.classes[at(b)], expected[b]) << "byte " << b;
+  EXPECT_EQ(built.classes.class_count, 19);
+  for (int b = 0; b < 256; b++) EXPECT_EQ(built.classes.class_of[b], expected[b]) << "byte " << b;
+  for (int b = 1; b < 256; b++) EXPECT_EQ(built.packed.classes[b], expected[b]) << "byte " << b;
 }
 
 TEST(RealRuleSets, PostfixHasTwentyFiveClasses) {
-  ASSERT_EQ(construct_tables(POSTFIX_RULES_PATH), 0) << diagnostic;
-  EXPECT_EQ(byte_classes.class_count, 25);
-  const auto cls = [](char c) { return byte_classes.class_of[static_cast<unsigned char>(c)]; };
+  ASSERT_EQ(build_from_file(POSTFIX_RULES_PATH), 0) << last_diagnostic();
+  EXPECT_EQ(built.classes.class_count, 25);
+  const auto cls = [](char c) { return built.classes.class_of[static_cast<unsigned char>(c)]; };
   EXPECT_NE(cls(' '), cls('\t'));  // "[ ]=" tells them apart
   EXPECT_NE(cls('E'), cls('A'));   // "<<EOF>>" separates E, O and F from the letters
   EXPECT_NE(cls('O'), cls('F'));
@@ -78,20 +79,37 @@ struct AcceptCase {
 TEST(Accept, TheFirstListedRuleOfTheLongestMatchWins) {
   const char *const kw_first = "rule kw A if\nrule id A [a-z]+\n", *const b_first = "rule y B a\nrule x A,B ab|a\n";
   const std::vector<AcceptCase> cases = {
-      {kw_first, 0, "if", 1}, {kw_first, 0, "iff", 2}, {kw_first, 0, "i", 2},
+      {kw_first, 0, "if", 1},
+      {kw_first, 0, "iff", 2},
+      {kw_first, 0, "i", 2},
       {"rule id A [a-z]+\nrule kw A if\n", 0, "if", 1},
-      {"rule x A,B ab|a\nrule y B a\n", 1, "a", 1}, {b_first, 1, "a", 1}, {b_first, 0, "a", 2},
+      {"rule x A,B ab|a\nrule y B a\n", 1, "a", 1},
+      {b_first, 1, "a", 1},
+      {b_first, 0, "a", 2},
       {b_first, 0, "b", 3},  // only the default rule takes it
-      {b_first, 1, "\n", 3}, {b_first, 1, "aa", 0},  // the jam accepts nothing
-      {nullptr, 0, "t-1", 15}, {nullptr, 0, "t", 9}, {nullptr, 0, "-", 15}, {nullptr, 0, "--", 20},
-      {nullptr, 0, ",", 23}, {nullptr, 0, "f(", 0}, {nullptr, 0, "f(x)", 10}, {nullptr, 0, "\x80", 23},
-      {nullptr, 2, "\\", 2}, {nullptr, 2, "\\\\", 4}, {nullptr, 2, "\\(1,-)", 3}, {nullptr, 2, "\n", 24},
-      {nullptr, 1, "x\n", 21}, {nullptr, 1, "x", 22},
+      {b_first, 1, "\n", 3},
+      {b_first, 1, "aa", 0},  // the jam accepts nothing
+      {nullptr, 0, "t-1", 15},
+      {nullptr, 0, "t", 9},
+      {nullptr, 0, "-", 15},
+      {nullptr, 0, "--", 20},
+      {nullptr, 0, ",", 23},
+      {nullptr, 0, "f(", 0},
+      {nullptr, 0, "f(x)", 10},
+      {nullptr, 0, "\x80", 23},
+      {nullptr, 2, "\\", 2},
+      {nullptr, 2, "\\\\", 4},
+      {nullptr, 2, "\\(1,-)", 3},
+      {nullptr, 2, "\n", 24},
+      {nullptr, 1, "x\n", 21},
+      {nullptr, 1, "x", 22},
   };
   for (const AcceptCase &c : cases) {
-    int built = c.rules == nullptr ? construct_tables(INFIX_RULES_PATH) : build_from_text(std::string("condition A\ncondition B\n") + c.rules);
-    ASSERT_EQ(built, 0) << diagnostic;
-    EXPECT_EQ(packed.accept[at(state_after(c.condition, c.text))], c.accept) << (c.rules ? c.rules : "infix") << " on " << c.text;
+    int status = c.rules == nullptr ? build_from_file(INFIX_RULES_PATH)
+                                    : build_from_text(std::string("condition A\ncondition B\n") + c.rules);
+    ASSERT_EQ(status, 0) << last_diagnostic();
+    EXPECT_EQ(built.packed.accept[state_after(c.condition, c.text)], c.accept)
+        << (c.rules ? c.rules : "infix") << " on " << c.text;
   }
 }
 
@@ -102,39 +120,42 @@ struct Mutation {
 
 // A live state whose row leaves some class to its default chain.
 int state_using_its_default() {
-  for (int s = 1; s < packed.jam_state; s++)
-    for (int k = 0; k <= packed.class_count; k++)
-      if (packed.base[at(s)] != packed.jam_base && packed.check[at(packed.base[at(s)] + k)] != s) return s;
+  for (int s = 1; s < built.packed.jam_state; s++)
+    for (int k = 0; k <= built.packed.class_count; k++)
+      if (built.packed.base[s] != built.packed.jam_base && built.packed.check[built.packed.base[s] + k] != s) return s;
   return 0;
 }
 
 TEST(Verify, CatchesBrokenTables) {
-  const auto stored_entry = [] { return at(packed.base[1] + byte_classes.class_of[static_cast<int>('a')]); };
+  const auto stored_entry = [] { return built.packed.base[1] + built.classes.class_of[static_cast<int>('a')]; };
   const std::vector<Mutation> mutations = {
-      {"wrong target", [&] { packed.next[stored_entry()] = static_cast<int16_t>(packed.end_of_buffer_state); }},
-      {"entry lost", [&] { packed.check[stored_entry()] = 0; }},
-      {"J's row cut", [] { packed.check[at(packed.entry_count - 1)] = 0; }},
-      {"live state at the jam base", [] { packed.base[1] = static_cast<int16_t>(packed.jam_base); }},
-      {"E without a row", [] { packed.base[at(packed.end_of_buffer_state)] = static_cast<int16_t>(packed.jam_base); }},
-      {"base past the tables", [] { packed.base[1] = static_cast<int16_t>(packed.jam_base + 1); }},
-      {"default chain loops", [] { packed.def[at(state_using_its_default())] = static_cast<int16_t>(state_using_its_default()); }},
-      {"default out of range", [] { packed.def[1] = static_cast<int16_t>(packed.row_count); }},
-      {"J accepts", [] { packed.accept[at(packed.jam_state)] = 1; }},
-      {"E accepts a rule", [] { packed.accept[at(packed.end_of_buffer_state)] = 1; }},
-      {"later rule accepted", [] { packed.accept[at(state_after(0, "t"))] = 22; }},
-      {"start state accepts", [] { packed.accept[2] = 1; }},
-      {"NUL is not the end-of-buffer symbol", [] { packed.classes[0] = 1; }},
-      {"class out of range", [] { packed.classes[at('a')] = packed.class_count + 1; }},
-      {"meta out of range", [] { packed.meta[1] = -1; }},
-      {"NUL class wrong", [] { packed.nul_class = 2; }},
-      {"table size wrong", [] { packed.next.pop_back(); }},
+      {"wrong target",
+       [&] { built.packed.next[stored_entry()] = static_cast<int16_t>(built.packed.end_of_buffer_state); }},
+      {"entry lost", [&] { built.packed.check[stored_entry()] = 0; }},
+      {"J's row cut", [] { built.packed.check[built.packed.entry_count - 1] = 0; }},
+      {"live state at the jam base", [] { built.packed.base[1] = static_cast<int16_t>(built.packed.jam_base); }},
+      {"E without a row",
+       [] { built.packed.base[built.packed.end_of_buffer_state] = static_cast<int16_t>(built.packed.jam_base); }},
+      {"base past the tables", [] { built.packed.base[1] = static_cast<int16_t>(built.packed.jam_base + 1); }},
+      {"default chain loops",
+       [] { built.packed.def[state_using_its_default()] = static_cast<int16_t>(state_using_its_default()); }},
+      {"default out of range", [] { built.packed.def[1] = static_cast<int16_t>(built.packed.row_count); }},
+      {"J accepts", [] { built.packed.accept[built.packed.jam_state] = 1; }},
+      {"E accepts a rule", [] { built.packed.accept[built.packed.end_of_buffer_state] = 1; }},
+      {"later rule accepted", [] { built.packed.accept[state_after(0, "t")] = 22; }},
+      {"start state accepts", [] { built.packed.accept[2] = 1; }},
+      {"NUL is not the end-of-buffer symbol", [] { built.packed.classes[0] = 1; }},
+      {"class out of range", [] { built.packed.classes['a'] = built.packed.class_count + 1; }},
+      {"meta out of range", [] { built.packed.meta[1] = -1; }},
+      {"NUL class wrong", [] { built.packed.nul_class = 2; }},
+      {"table size wrong", [] { built.packed.next.pop_back(); }},
   };
   for (const Mutation &m : mutations) {
-    ASSERT_EQ(construct_tables(INFIX_RULES_PATH), 0) << diagnostic;
-    ASSERT_EQ(verify_tables(), 0) << diagnostic;
+    ASSERT_EQ(build_from_file(INFIX_RULES_PATH), 0) << last_diagnostic();
+    ASSERT_EQ(verify_packed_scanner(built.packed, built.dfa, built.classes), 0) << last_diagnostic();
     m.apply();
-    EXPECT_EQ(verify_tables(), -1) << m.name;
-    EXPECT_EQ(diagnostic.rfind("scangen: table check failed: ", 0), 0u) << m.name << ": " << diagnostic;
+    EXPECT_EQ(verify_packed_scanner(built.packed, built.dfa, built.classes), -1) << m.name;
+    EXPECT_EQ(last_diagnostic().rfind("scangen: table check failed: ", 0), 0u) << m.name << ": " << last_diagnostic();
   }
 }
 
@@ -159,29 +180,31 @@ std::vector<int> widened(const std::vector<T> &values) {
 }
 
 TEST(Emit, SourceSpellsTheTablesWithoutPaths) {
-  ASSERT_EQ(construct_tables(POSTFIX_RULES_PATH), 0) << diagnostic;
-  std::string source = table_source_text("/some/absolute/dir/postfix.rules");
-  EXPECT_EQ(source.rfind("// generated by tools/scangen from postfix.rules; do not edit\n#include \"scanner.h\"\n", 0), 0u);
+  ASSERT_EQ(build_from_file(POSTFIX_RULES_PATH), 0) << last_diagnostic();
+  std::string source = table_source_text("/some/absolute/dir/postfix.rules", built.packed);
+  EXPECT_EQ(source.rfind("// generated by tools/scangen from postfix.rules; do not edit\n#include \"scanner.h\"\n", 0),
+            0u);
   EXPECT_EQ(source.find("/some"), std::string::npos);
-  EXPECT_EQ(source, table_source_text("postfix.rules"));
-  EXPECT_EQ(emitted_array(source, "yy_accept"), widened(packed.accept));
-  EXPECT_EQ(emitted_array(source, "yy_classes"), widened(packed.classes));
-  EXPECT_EQ(emitted_array(source, "yy_meta"), widened(packed.meta));
-  EXPECT_EQ(emitted_array(source, "yy_base"), widened(packed.base));
-  EXPECT_EQ(emitted_array(source, "yy_def"), widened(packed.def));
-  EXPECT_EQ(emitted_array(source, "yy_next"), widened(packed.next));
-  EXPECT_EQ(emitted_array(source, "yy_check"), widened(packed.check));
+  EXPECT_EQ(source, table_source_text("postfix.rules", built.packed));
+  EXPECT_EQ(emitted_array(source, "yy_accept"), widened(built.packed.accept));
+  EXPECT_EQ(emitted_array(source, "yy_classes"), widened(built.packed.classes));
+  EXPECT_EQ(emitted_array(source, "yy_meta"), widened(built.packed.meta));
+  EXPECT_EQ(emitted_array(source, "yy_base"), widened(built.packed.base));
+  EXPECT_EQ(emitted_array(source, "yy_def"), widened(built.packed.def));
+  EXPECT_EQ(emitted_array(source, "yy_next"), widened(built.packed.next));
+  EXPECT_EQ(emitted_array(source, "yy_check"), widened(built.packed.check));
   // 256 classes at 16 a line.
   size_t classes = source.find("yy_classes[256] = {\n");
   std::string body = source.substr(classes, source.find("};", classes) - classes);
   EXPECT_EQ(std::count(body.begin(), body.end(), '\n'), 17);
-  EXPECT_NE(source.find("    .jam_base = " + std::to_string(packed.jam_base) + ",\n"), std::string::npos);
+  EXPECT_NE(source.find("    .jam_base = " + std::to_string(built.packed.jam_base) + ",\n"), std::string::npos);
   EXPECT_NE(source.find("    .nul_class = 1,\n};\n"), std::string::npos);
 }
 
 TEST(Emit, HeaderNamesConditionsAndActions) {
-  ASSERT_EQ(build_from_text("condition NORMAL\ncondition Quoted\nrule open NORMAL \\\\\nrule Close_Args Quoted x\n"), 0) << diagnostic;
-  EXPECT_EQ(table_header_text("dir/small.rules", "build/small-tables.h"),
+  ASSERT_EQ(build_from_text("condition NORMAL\ncondition Quoted\nrule open NORMAL \\\\\nrule Close_Args Quoted x\n"), 0)
+      << last_diagnostic();
+  EXPECT_EQ(table_header_text("dir/small.rules", "build/small-tables.h", built.rules),
             "// generated by tools/scangen from small.rules; do not edit\n"
             "#ifndef SCANGEN_SMALL_TABLES_H\n"
             "#define SCANGEN_SMALL_TABLES_H\n"

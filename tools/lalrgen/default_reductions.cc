@@ -11,14 +11,10 @@
 
 #include <map>
 
-#include "conflict_resolution.h"
-#include "grammar_file.h"
-#include "lr0_automaton.h"
-
-DefaultedTables defaults;
+namespace {
 
 // The most frequent value among `values`, smallest on a tie; 0 when there is none.
-static int most_frequent(const std::vector<int> &values) {
+int most_frequent(const std::vector<int> &values) {
   std::map<int, int> counts;
   for (int value : values) counts[value]++;
   int best = 0;
@@ -32,8 +28,7 @@ static int most_frequent(const std::vector<int> &values) {
   return best;
 }
 
-static void choose_state_default(int state) {
-  const std::vector<ActionEntry> &row = actions.rows[state];
+void choose_state_default(DefaultedTables *d, const std::vector<ActionEntry> &row) {
   std::vector<int> rules;
   for (const ActionEntry &entry : row) {
     if (entry.action < 0 && entry.action != ACTION_ERROR) rules.push_back(-entry.action);
@@ -46,19 +41,18 @@ static void choose_state_default(int state) {
     explicit_row.values.push_back(entry.action);
   }
   bool silent = rule != 0 && explicit_row.keys.empty();
-  defaults.state_default.push_back(rule);
-  defaults.reads_nothing.push_back(silent ? 1 : 0);
-  defaults.state_rows.push_back(explicit_row);
-  if (rule != 0) defaults.default_reductions++;
-  if (silent) defaults.states_reading_nothing++;
+  d->state_default.push_back(rule);
+  d->reads_nothing.push_back(silent ? 1 : 0);
+  d->state_rows.push_back(explicit_row);
+  if (rule != 0) d->default_reductions++;
+  if (silent) d->states_reading_nothing++;
 }
 
-static void choose_goto_defaults() {
-  int count = nonterminal_count();
-  std::vector<SparseRow> all(count);
+void choose_goto_defaults(DefaultedTables *d, const Grammar &grammar, const Automaton &automaton) {
+  std::vector<SparseRow> all(nonterminal_count(grammar));
   for (int s = 0; s < static_cast<int>(automaton.states.size()); s++) {
     for (const Transition &t : automaton.states[s].transitions) {
-      if (is_terminal(t.symbol)) continue;
+      if (is_terminal(grammar, t.symbol)) continue;
       all[t.symbol - grammar.token_count].keys.push_back(s);
       all[t.symbol - grammar.token_count].values.push_back(t.target);
     }
@@ -71,13 +65,16 @@ static void choose_goto_defaults() {
       explicit_row.keys.push_back(row.keys[i]);
       explicit_row.values.push_back(row.values[i]);
     }
-    defaults.goto_default.push_back(target);
-    defaults.goto_rows.push_back(explicit_row);
+    d->goto_default.push_back(target);
+    d->goto_rows.push_back(explicit_row);
   }
 }
 
-void choose_defaults() {
-  defaults = DefaultedTables{};
-  for (int s = 0; s < static_cast<int>(automaton.states.size()); s++) choose_state_default(s);
-  choose_goto_defaults();
+}  // namespace
+
+DefaultedTables choose_defaults(const Grammar &grammar, const Automaton &automaton, const ActionTable &actions) {
+  DefaultedTables d{};
+  for (const std::vector<ActionEntry> &row : actions.rows) choose_state_default(&d, row);
+  choose_goto_defaults(&d, grammar, automaton);
+  return d;
 }

@@ -1,20 +1,19 @@
 // Defaults of the parse tables: the reduction a state makes on every terminal it has no
 // entry for, and the target each nonterminal's goto takes when no entry is listed; what is
-// left over are the explicit rows that row_packing.cc packs. choose_defaults fills the one
-// process-wide instance from `actions` and `automaton`.
+// left over are the explicit rows that row_packing.cc packs. Entry point: choose_defaults(),
+// from the action function and the LR(0) automaton.
 #ifndef LALRGEN_DEFAULT_REDUCTIONS_H
 #define LALRGEN_DEFAULT_REDUCTIONS_H
 
 #include <vector>
 
-struct SparseRow {
-  std::vector<int> keys;    // ascending: terminals (token rows) or states (goto rows)
-  std::vector<int> values;  // action (token rows, encoded as in ActionTable) or target state
-  bool operator<(const SparseRow &other) const {
-    return keys != other.keys ? keys < other.keys : values < other.values;
-  }
-};
+#include "conflict_resolution.h"
+#include "grammar_file.h"
+#include "lr0_automaton.h"
+#include "row_displacement.h"
 
+// The rows hold keys ascending: terminals (token rows, values encoded as in ActionTable) or
+// states (goto rows, values the target states).
 struct DefaultedTables {
   std::vector<int> state_default;     // state -> rule reduced when no entry matches; 0 = error
   std::vector<char> reads_nothing;    // state -> 1 when its one action is that reduction
@@ -25,8 +24,6 @@ struct DefaultedTables {
   int states_reading_nothing;         // of those, the ones that never read a token
 };
 
-extern DefaultedTables defaults;  // the tables before packing
-
-void choose_defaults();
+DefaultedTables choose_defaults(const Grammar &grammar, const Automaton &automaton, const ActionTable &actions);
 
 #endif

@@ -3,123 +3,91 @@
 // one grammar write the same bytes. Tables are printed 16 numbers a row, right-aligned.
 #include "emit_tables.h"
 
-#include <sys/stat.h>
-
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "grammar_file.h"
-#include "lr0_automaton.h"
-#include "parse_tables.h"
+#include "diagnostics.h"
+#include "files.h"
+#include "generated_source.h"
 #include "row_packing.h"
-
-std::string emit_error;
+#include "text.h"
 
 namespace {
 
-constexpr int NUMBERS_PER_ROW = 16;  // table entries on one line of the source
-
-struct Output {
-  FILE *source;             // OUT.cc
-  FILE *header;             // OUT.h
-  std::string banner;       // first line of both files
-  std::string header_name;  // OUT.h without its directory, as the source includes it
-};
-
-Output out;  // the files being written
-
-}  // namespace
-
-static std::string base_name(const char *path) {
-  const char *slash = strrchr(path, '/');
-  return slash != nullptr ? slash + 1 : path;
-}
-
-static std::string guard_name(const std::string &file) {
-  std::string guard = (file[0] >= '0' && file[0] <= '9') ? "TABLES_" : "";
-  for (char c : file) {
-    bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    guard += alnum ? static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c) : '_';
-  }
-  return guard;
-}
+constexpr char LALRGEN[] = "lalrgen";  // the generator, as the banner names it
 
 template <typename T>
-static void print_array(const char *comment, const char *type, const char *name, const char *size,
-                        const std::vector<T> &values) {
-  int width = 1;
-  for (T value : values) {
-    int digits = snprintf(nullptr, 0, "%d", static_cast<int>(value));
-    width = digits > width ? digits : width;
-  }
-  fprintf(out.source, "\n// %s\nconst %s %s[%s] = {", comment, type, name, size);
-  for (size_t i = 0; i < values.size(); i++) {
-    fputs(i % NUMBERS_PER_ROW == 0 ? "\n   " : "", out.source);
-    fprintf(out.source, " %*d,", width, static_cast<int>(values[i]));
-  }
-  fputs("\n};\n", out.source);
+std::string array_text(const char *comment, const char *type, const char *name, const char *size,
+                       const std::vector<T> &values) {
+  return formatted("\n// %s\nconst %s %s[%s] = {\n", comment, type, name, size) + array_rows(values) + "};\n";
 }
 
-static void write_source() {
-  fprintf(out.source, "%s\n#include \"%s\"\n", out.banner.c_str(), out.header_name.c_str());
-  print_array("Token code -> terminal symbol.", "int8_t", "token_to_symbol", "PARSE_MAX_CODE + 1",
-              tables.token_to_symbol);
-  print_array("Rule -> symbol of its left side (rule 0 is never reduced).", "int16_t", "rule_lhs",
-              "PARSE_RULE_COUNT + 1", tables.rule_lhs);
-  print_array("Rule -> number of symbols on its right side.", "int16_t", "rule_length", "PARSE_RULE_COUNT + 1",
-              tables.rule_length);
-  print_array("Rule -> GrammarAction run when it is reduced.", "uint8_t", "rule_action", "PARSE_RULE_COUNT + 1",
-              tables.rule_action);
-  print_array("State -> displacement of its token actions; PARSE_NO_ENTRY: reduce without reading.", "int16_t",
-              "state_base", "PARSE_STATE_COUNT", tables.state_base);
-  print_array("State -> rule to reduce by when no token action matches; 0: syntax error.", "int16_t", "state_default",
-              "PARSE_STATE_COUNT", tables.state_default);
-  print_array("Nonterminal - PARSE_FIRST_NONTERMINAL -> displacement of its gotos; PARSE_NO_ENTRY: none.", "int16_t",
-              "goto_base", "PARSE_NONTERMINAL_COUNT", tables.goto_base);
-  print_array("Nonterminal - PARSE_FIRST_NONTERMINAL -> goto target when no entry matches.", "int16_t", "goto_default",
-              "PARSE_NONTERMINAL_COUNT", tables.goto_default);
-  print_array("Token actions (> 0 shift, < 0 reduce, 0 or PARSE_NO_ENTRY error) and goto targets.", "int16_t",
-              "packed_action", "PARSE_LAST_INDEX + 1", tables.packed_action);
-  print_array("Owner of each slot: the terminal of a token action, the state of a goto.", "int16_t", "packed_check",
-              "PARSE_LAST_INDEX + 1", tables.packed_check);
+std::string source_text(const char *grammar_path, const char *header_path, const ParseTables &t) {
+  std::string text = generated_banner(LALRGEN, grammar_path) + "#include \"" + base_name(header_path) + "\"\n";
+  text += array_text("Token code -> terminal symbol.", "int8_t", "token_to_symbol", "PARSE_MAX_CODE + 1",
+                     t.token_to_symbol);
+  text += array_text("Rule -> symbol of its left side (rule 0 is never reduced).", "int16_t", "rule_lhs",
+                     "PARSE_RULE_COUNT + 1", t.rule_lhs);
+  text += array_text("Rule -> number of symbols on its right side.", "int16_t", "rule_length", "PARSE_RULE_COUNT + 1",
+                     t.rule_length);
+  text += array_text("Rule -> GrammarAction run when it is reduced.", "uint8_t", "rule_action", "PARSE_RULE_COUNT + 1",
+                     t.rule_action);
+  text += array_text("State -> displacement of its token actions; PARSE_NO_ENTRY: reduce without reading.", "int16_t",
+                     "state_base", "PARSE_STATE_COUNT", t.state_base);
+  text += array_text("State -> rule to reduce by when no token action matches; 0: syntax error.", "int16_t",
+                     "state_default", "PARSE_STATE_COUNT", t.state_default);
+  text += array_text("Nonterminal - PARSE_FIRST_NONTERMINAL -> displacement of its gotos; PARSE_NO_ENTRY: none.",
+                     "int16_t", "goto_base", "PARSE_NONTERMINAL_COUNT", t.goto_base);
+  text += array_text("Nonterminal - PARSE_FIRST_NONTERMINAL -> goto target when no entry matches.", "int16_t",
+                     "goto_default", "PARSE_NONTERMINAL_COUNT", t.goto_default);
+  text += array_text("Token actions (> 0 shift, < 0 reduce, 0 or PARSE_NO_ENTRY error) and goto targets.", "int16_t",
+                     "packed_action", "PARSE_LAST_INDEX + 1", t.packed_action);
+  text += array_text("Owner of each slot: the terminal of a token action, the state of a goto.", "int16_t",
+                     "packed_check", "PARSE_LAST_INDEX + 1", t.packed_check);
+  return text;
 }
 
-static void write_enums() {
-  fputs("\n// Codes of the named tokens, as the scanner returns them.\nenum TokenCode {\n", out.header);
+std::string enums_text(const Grammar &grammar) {
+  std::string text = "\n// Codes of the named tokens, as the scanner returns them.\nenum TokenCode {\n";
   for (const Symbol &s : grammar.symbols) {
-    if (s.kind == symbol_token) fprintf(out.header, "  %s = %d,\n", s.name.c_str(), s.code);
+    if (s.kind == symbol_token) text += formatted("  %s = %d,\n", s.name.c_str(), s.code);
   }
-  fputs("};\n\n// The action each rule runs at its reduction (rule_action).\nenum GrammarAction {\n", out.header);
-  for (size_t i = 0; i < grammar.action_names.size(); i++) {
-    fprintf(out.header, "  action_%s = %zu,\n", grammar.action_names[i].c_str(), i);
-  }
-  fputs("};\n", out.header);
+  text += "};\n\n// The action each rule runs at its reduction (rule_action).\nenum GrammarAction {\n";
+  for (int i = 0; i < static_cast<int>(grammar.action_names.size()); i++)
+    text += formatted("  action_%s = %d,\n", grammar.action_names[i].c_str(), i);
+  return text + "};\n";
 }
 
-static void write_constant(const char *name, int value, const char *meaning) {
-  fprintf(out.header, "constexpr int %-24s = %6d;  // %s\n", name, value, meaning);
+std::string constant_line(const char *name, int value, const char *meaning) {
+  return formatted("constexpr int %-24s = %6d;  // %s\n", name, value, meaning);
 }
 
-static void write_header() {
-  std::string guard = guard_name(out.header_name);
-  fprintf(out.header, "%s\n#ifndef %s\n#define %s\n\n#include <cstdint>\n", out.banner.c_str(), guard.c_str(),
-          guard.c_str());
-  write_enums();
-  fputs("\n", out.header);
-  write_constant("PARSE_STATE_COUNT", static_cast<int>(tables.state_base.size()), "states, the final one included");
-  write_constant("PARSE_FINAL_STATE", automaton.final_state, "an action naming it accepts");
-  write_constant("PARSE_LAST_INDEX", static_cast<int>(tables.packed_action.size()) - 1,
-                 "last slot of packed_action and packed_check");
-  write_constant("PARSE_FIRST_NONTERMINAL", grammar.token_count, "symbol number of the first nonterminal");
-  write_constant("PARSE_NONTERMINAL_COUNT", nonterminal_count(), "entries of goto_base and goto_default");
-  write_constant("PARSE_END_SYMBOL", grammar.end_symbol, "the end of input as a symbol");
-  write_constant("PARSE_UNDEFINED_SYMBOL", grammar.undefined_symbol, "symbol of every undeclared token code");
-  write_constant("PARSE_MAX_CODE", grammar.max_code, "token_to_symbol covers codes 0..PARSE_MAX_CODE");
-  write_constant("PARSE_RULE_COUNT", rule_count(), "rules, numbered from 1");
-  write_constant("PARSE_NO_ENTRY", NO_ROW_BASE, "a base with no entries; an action that is an error");
-  fputs(
+std::string constants_text(const ParseTablesView &v) {
+  return constant_line("PARSE_STATE_COUNT", v.state_count, "states, the final one included") +
+         constant_line("PARSE_FINAL_STATE", v.final_state, "an action naming it accepts") +
+         constant_line("PARSE_LAST_INDEX", v.last_index, "last slot of packed_action and packed_check") +
+         constant_line("PARSE_FIRST_NONTERMINAL", v.first_nonterminal, "symbol number of the first nonterminal") +
+         constant_line("PARSE_NONTERMINAL_COUNT", v.nonterminal_count, "entries of goto_base and goto_default") +
+         constant_line("PARSE_END_SYMBOL", v.end_symbol, "the end of input as a symbol") +
+         constant_line("PARSE_UNDEFINED_SYMBOL", v.undefined_symbol, "symbol of every undeclared token code") +
+         constant_line("PARSE_MAX_CODE", v.max_code, "token_to_symbol covers codes 0..PARSE_MAX_CODE") +
+         constant_line("PARSE_RULE_COUNT", v.rule_count, "rules, numbered from 1") +
+         constant_line("PARSE_NO_ENTRY", NO_ROW_BASE, "a base with no entries; an action that is an error");
+}
+
+// A file name that starts with a digit gives a guard that does not start with one.
+std::string guard_name(const char *header_path) {
+  std::string word = guard_word(header_path);
+  return (word[0] >= '0' && word[0] <= '9' ? "TABLES_" : "") + word;
+}
+
+std::string header_text(const char *grammar_path, const char *header_path, const Grammar &grammar,
+                        const ParseTables &tables) {
+  std::string guard = guard_name(header_path);
+  std::string text = generated_banner(LALRGEN, grammar_path);
+  text += "#ifndef " + guard + "\n#define " + guard + "\n\n#include <cstdint>\n";
+  text += enums_text(grammar) + "\n" + constants_text(parse_tables_view(tables));
+  text +=
       "\nextern const int8_t token_to_symbol[PARSE_MAX_CODE + 1];\n"
       "extern const int16_t rule_lhs[PARSE_RULE_COUNT + 1];\n"
       "extern const int16_t rule_length[PARSE_RULE_COUNT + 1];\n"
@@ -129,49 +97,25 @@ static void write_header() {
       "extern const int16_t goto_base[PARSE_NONTERMINAL_COUNT];\n"
       "extern const int16_t goto_default[PARSE_NONTERMINAL_COUNT];\n"
       "extern const int16_t packed_action[PARSE_LAST_INDEX + 1];\n"
-      "extern const int16_t packed_check[PARSE_LAST_INDEX + 1];\n",
-      out.header);
-  fprintf(out.header, "\n#endif\n");
+      "extern const int16_t packed_check[PARSE_LAST_INDEX + 1];\n";
+  return text + "\n#endif\n";
 }
 
-// Removes a partly written output, but only a regular file: an output named /dev/full
-// must fail without taking the device with it.
-static void remove_output(const char *path) {
-  struct stat info;
-  if (stat(path, &info) == 0 && S_ISREG(info.st_mode)) remove(path);
-}
+}  // namespace
 
-// Closes both files; on any failure removes them, so that the build does not take a
-// truncated file for an up-to-date one.
-static int finish(const char *source_path, const char *header_path) {
-  bool failed = false;
-  for (FILE *file : {out.source, out.header}) {
-    if (file == nullptr) {
-      failed = true;
-      continue;
-    }
-    if (ferror(file) != 0) failed = true;
-    if (fclose(file) != 0) failed = true;
-  }
-  if (!failed) return 0;
-  remove_output(source_path);
-  remove_output(header_path);
-  if (emit_error.empty()) emit_error = std::string("cannot write ") + source_path + " or " + header_path;
-  return -1;
-}
-
-int emit_tables(const char *grammar_path, const char *source_path, const char *header_path) {
-  emit_error.clear();
-  out = Output{};
-  out.banner = "// generated by tools/lalrgen from " + base_name(grammar_path) + "; do not edit";
-  out.header_name = base_name(header_path);
-  out.source = fopen(source_path, "w");
-  out.header = fopen(header_path, "w");
-  if (out.source == nullptr || out.header == nullptr) {
-    emit_error = std::string("cannot create ") + (out.source == nullptr ? source_path : header_path);
-    return finish(source_path, header_path);
-  }
-  write_source();
-  write_header();
-  return finish(source_path, header_path);
+// Either file failing removes both, so that the build does not take a truncated file, or a
+// source without its header, for an up-to-date one. The header is tried even when the source
+// could not be written, so a header that cannot be created is the fault named.
+int emit_parse_tables(const char *grammar_path, const Grammar &grammar, const ParseTables &tables,
+                      const char *source_path, const char *header_path) {
+  FileResult source = write_whole_file(source_path, source_text(grammar_path, header_path, tables));
+  FileResult header = source == file_cannot_open
+                          ? file_cannot_open
+                          : write_whole_file(header_path, header_text(grammar_path, header_path, grammar, tables));
+  if (source == file_done && header == file_done) return 0;
+  remove_partial_output(source_path);
+  remove_partial_output(header_path);
+  if (source == file_cannot_open) return report_at(nullptr, 0, "cannot create %s", source_path);
+  if (header == file_cannot_open) return report_at(nullptr, 0, "cannot create %s", header_path);
+  return report_at(nullptr, 0, "cannot write %s or %s", source_path, header_path);
 }

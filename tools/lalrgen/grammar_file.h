@@ -1,9 +1,10 @@
 // The grammar that every stage of lalrgen works from: symbols with their token codes, the
-// rules with their named actions, and the precedence levels. read_grammar fills the one
-// process-wide instance from the text of a grammar file (format: see grammar_file.cc).
+// rules with their named actions, and the precedence levels. Entry point: read_grammar(),
+// from the text of a grammar file (format: see grammar_file.cc).
 #ifndef LALRGEN_GRAMMAR_FILE_H
 #define LALRGEN_GRAMMAR_FILE_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ struct Symbol {
   int associativity;  // Associativity of that level
 };
 
-struct Rule {
+struct GrammarRule {
   int lhs;               // left side: a nonterminal, or accept_symbol for rule 0
   std::vector<int> rhs;  // right side, symbol numbers left to right; empty for an empty rule
   int action;            // index into Grammar::action_names
@@ -41,8 +42,9 @@ struct Rule {
 };
 
 struct Grammar {
+  std::string file_name;                  // path as given; the place of every fault found in it
   std::vector<Symbol> symbols;            // by number: terminals first, then nonterminals
-  std::vector<Rule> rules;                // rule 0: accept_symbol -> start end; then the file's
+  std::vector<GrammarRule> rules;         // rule 0: accept_symbol -> start end; then the file's
   std::vector<std::string> action_names;  // action names in order of first use
   int token_count;                        // number of terminals = number of the first nonterminal
   int start_symbol;                       // the nonterminal marked `start`
@@ -52,22 +54,19 @@ struct Grammar {
   int accept_symbol;                      // = symbols.size(): the left side of rule 0, never written out
 };
 
-extern Grammar grammar;            // the grammar being turned into tables
-extern std::string grammar_error;  // "FILE:LINE: message" when read_grammar fails
-
 constexpr int MAX_TOKEN_CODE = 32767;  // token_to_symbol has one entry per code
 constexpr int MAX_TERMINALS = 127;     // token_to_symbol entries are signed 8-bit
 constexpr int MAX_ACTIONS = 255;       // rule_action entries are unsigned 8-bit
 
-// Reads the grammar from `text` (the contents of `file_name`). Returns 0, or -1 with
-// grammar_error set. `grammar` is replaced either way.
-int read_grammar(const char *file_name, const char *text);
+// Reads the grammar from `text`, the contents of `file_name`; nothing, with the fault
+// reported at its line, when the file is wrong.
+std::optional<Grammar> read_grammar(const char *file_name, const std::string &text);
 
-inline bool is_terminal(int symbol) { return symbol < grammar.token_count; }
-inline int nonterminal_count() { return static_cast<int>(grammar.symbols.size()) - grammar.token_count; }
-inline int rule_count() { return static_cast<int>(grammar.rules.size()) - 1; }  // without rule 0
+inline bool is_terminal(const Grammar &g, int symbol) { return symbol < g.token_count; }
+inline int nonterminal_count(const Grammar &g) { return static_cast<int>(g.symbols.size()) - g.token_count; }
+inline int rule_count(const Grammar &g) { return static_cast<int>(g.rules.size()) - 1; }  // without rule 0
 
 // The printable name of a symbol, including the internal accept symbol.
-const char *symbol_name(int symbol);
+const char *symbol_name(const Grammar &g, int symbol);
 
 #endif

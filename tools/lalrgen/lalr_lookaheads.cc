@@ -18,11 +18,6 @@
 #include <algorithm>
 #include <climits>
 
-#include "grammar_file.h"
-#include "lr0_automaton.h"
-
-Lookaheads lookaheads;
-
 namespace {
 
 struct GotoEdge {
@@ -32,6 +27,9 @@ struct GotoEdge {
 };
 
 struct Relations {
+  const Grammar &grammar;                  // the augmented grammar
+  const Automaton &automaton;              // its LR(0) automaton
+  Lookaheads lookaheads;                   // the sets being computed
   std::vector<GotoEdge> gotos;             // the nonterminal transitions, numbered
   std::vector<int> goto_index;             // state * nonterminals + A index -> goto; -1
   std::vector<std::vector<int>> reads;     // goto -> gotos whose Read it takes in
@@ -41,8 +39,6 @@ struct Relations {
   std::vector<uint64_t> follow;            // goto * words: DR, then Read, then Follow
 };
 
-Relations relations;  // work space of one computation
-
 struct Frame {
   int node;     // goto being walked
   size_t edge;  // next of its edges to follow
@@ -50,137 +46,142 @@ struct Frame {
 };
 
 constexpr int DONE = INT_MAX;  // Digraph mark of a node whose set is final
+constexpr int WORD_BITS = 64;  // terminals in one word of a set
 
-}  // namespace
+uint64_t *set_of(std::vector<uint64_t> &sets, int index, int words) { return sets.data() + index * words; }
 
-static uint64_t *set_of(std::vector<uint64_t> &sets, int index) {
-  return sets.data() + static_cast<size_t>(index) * lookaheads.words;
+void add_set(uint64_t *into, const uint64_t *from, int words) {
+  for (int w = 0; w < words; w++) into[w] |= from[w];
 }
 
-static void add_set(uint64_t *into, const uint64_t *from) {
-  for (int w = 0; w < lookaheads.words; w++) into[w] |= from[w];
-}
+void add_terminal(uint64_t *into, int terminal) { into[terminal / WORD_BITS] |= uint64_t{1} << (terminal % WORD_BITS); }
 
-static void add_terminal(uint64_t *into, int terminal) { into[terminal / 64] |= uint64_t{1} << (terminal % 64); }
-
-static bool is_nullable(int symbol) {
-  return !is_terminal(symbol) && lookaheads.nullable[symbol - grammar.token_count] != 0;
+bool is_nullable(const Relations &r, int symbol) {
+  return !is_terminal(r.grammar, symbol) && r.lookaheads.nullable[symbol - r.grammar.token_count] != 0;
 }
 
 // A nonterminal is nullable when one of its rules has only nullable symbols on the right.
 // Each rule counts the right-side nonterminals not yet known to be nullable; a nonterminal
 // that becomes nullable decrements the count of every rule it occurs in, once per
 // occurrence, so the whole computation is linear in the size of the grammar.
-static void compute_nullable() {
-  int count = nonterminal_count();
-  lookaheads.nullable.assign(count, 0);
-  std::vector<int> pending(grammar.rules.size(), 0);
+void compute_nullable(Relations *r) {
+  const Grammar &g = r->grammar;
+  std::vector<char> &nullable = r->lookaheads.nullable;
+  int count = nonterminal_count(g);
+  nullable.assign(count, 0);
+  std::vector<int> pending(g.rules.size(), 0);
   std::vector<std::vector<int>> occurrences(count);
   std::vector<int> queue;
-  for (int r = 1; r < static_cast<int>(grammar.rules.size()); r++) {
-    const Rule &rule = grammar.rules[r];
+  for (int rule = 1; rule <= rule_count(g); rule++) {
     bool has_terminal = false;
-    for (int symbol : rule.rhs) {
-      if (is_terminal(symbol)) {
+    for (int symbol : g.rules[rule].rhs) {
+      if (is_terminal(g, symbol)) {
         has_terminal = true;
       } else {
-        pending[r]++;
-        occurrences[symbol - grammar.token_count].push_back(r);
+        pending[rule]++;
+        occurrences[symbol - g.token_count].push_back(rule);
       }
     }
-    if (has_terminal) pending[r] = -1;  // never nullable
-    int lhs = rule.lhs - grammar.token_count;
-    if (pending[r] == 0 && lookaheads.nullable[lhs] == 0) {
-      lookaheads.nullable[lhs] = 1;
+    if (has_terminal) pending[rule] = -1;  // never nullable
+    int lhs = g.rules[rule].lhs - g.token_count;
+    if (pending[rule] == 0 && nullable[lhs] == 0) {
+      nullable[lhs] = 1;
       queue.push_back(lhs);
     }
   }
   for (size_t i = 0; i < queue.size(); i++) {
-    for (int r : occurrences[queue[i]]) {
-      if (pending[r] <= 0 || --pending[r] != 0) continue;
-      int lhs = grammar.rules[r].lhs - grammar.token_count;
-      if (lookaheads.nullable[lhs] == 0) {
-        lookaheads.nullable[lhs] = 1;
+    for (int rule : occurrences[queue[i]]) {
+      if (pending[rule] <= 0 || --pending[rule] != 0) continue;
+      int lhs = g.rules[rule].lhs - g.token_count;
+      if (nullable[lhs] == 0) {
+        nullable[lhs] = 1;
         queue.push_back(lhs);
       }
     }
   }
 }
 
-static int goto_number(int state, int symbol) {
-  return relations.goto_index[static_cast<size_t>(state) * nonterminal_count() + symbol - grammar.token_count];
+int goto_slot(const Relations &r, int state, int symbol) {
+  return state * nonterminal_count(r.grammar) + symbol - r.grammar.token_count;
 }
 
-static void number_gotos() {
-  int states = static_cast<int>(automaton.states.size());
-  relations.goto_index.assign(static_cast<size_t>(states) * nonterminal_count(), -1);
+int goto_number(const Relations &r, int state, int symbol) { return r.goto_index[goto_slot(r, state, symbol)]; }
+
+void number_gotos(Relations *r) {
+  int states = static_cast<int>(r->automaton.states.size());
+  r->goto_index.assign(states * nonterminal_count(r->grammar), -1);
   for (int s = 0; s < states; s++) {
-    for (const Transition &t : automaton.states[s].transitions) {
-      if (is_terminal(t.symbol)) continue;
-      relations.goto_index[static_cast<size_t>(s) * nonterminal_count() + t.symbol - grammar.token_count] =
-          static_cast<int>(relations.gotos.size());
-      relations.gotos.push_back(GotoEdge{s, t.symbol, t.target});
+    for (const Transition &t : r->automaton.states[s].transitions) {
+      if (is_terminal(r->grammar, t.symbol)) continue;
+      r->goto_index[goto_slot(*r, s, t.symbol)] = static_cast<int>(r->gotos.size());
+      r->gotos.push_back(GotoEdge{s, t.symbol, t.target});
     }
   }
-  lookaheads.nonterminal_transitions = static_cast<int>(relations.gotos.size());
+  r->lookaheads.nonterminal_transitions = static_cast<int>(r->gotos.size());
 }
 
 // DR into `follow` and the reads edges, both read off the state each goto enters.
-static void direct_reads() {
-  int count = static_cast<int>(relations.gotos.size());
-  relations.follow.assign(static_cast<size_t>(count) * lookaheads.words, 0);
-  relations.reads.assign(count, {});
+void direct_reads(Relations *r) {
+  int count = static_cast<int>(r->gotos.size());
+  int words = r->lookaheads.words;
+  r->follow.assign(count * words, 0);
+  r->reads.assign(count, {});
   for (int g = 0; g < count; g++) {
-    int entered = relations.gotos[g].to;
-    for (const Transition &t : automaton.states[entered].transitions) {
-      if (is_terminal(t.symbol)) {
-        add_terminal(set_of(relations.follow, g), t.symbol);
-      } else if (is_nullable(t.symbol)) {
-        relations.reads[g].push_back(goto_number(entered, t.symbol));
+    int entered = r->gotos[g].to;
+    for (const Transition &t : r->automaton.states[entered].transitions) {
+      if (is_terminal(r->grammar, t.symbol)) {
+        add_terminal(set_of(r->follow, g, words), t.symbol);
+      } else if (is_nullable(*r, t.symbol)) {
+        r->reads[g].push_back(goto_number(*r, entered, t.symbol));
       }
     }
   }
 }
 
-static int reduction_number(int state, int rule) {
-  const std::vector<int> &rules = automaton.states[state].reductions;
+int reduction_number(const Relations &r, int state, int rule) {
+  const std::vector<int> &rules = r.automaton.states[state].reductions;
   auto found = std::lower_bound(rules.begin(), rules.end(), rule);
-  return lookaheads.first_reduction[state] + static_cast<int>(found - rules.begin());
+  return r.lookaheads.first_reduction[state] + static_cast<int>(found - rules.begin());
 }
 
 // Walks every rule of B from every goto (p', B): the walk's end gives the lookback, and the
 // nonterminals of the rule's nullable tail give the includes edges.
-static void includes_and_lookback() {
-  int count = static_cast<int>(relations.gotos.size());
-  relations.includes.assign(count, {});
-  relations.lookback.assign(lookaheads.first_reduction.back(), {});
-  relations.rules_of.assign(nonterminal_count(), {});
-  for (int r = 1; r < static_cast<int>(grammar.rules.size()); r++) {
-    relations.rules_of[grammar.rules[r].lhs - grammar.token_count].push_back(r);
-  }
+void includes_and_lookback(Relations *r) {
+  const Grammar &grammar = r->grammar;
+  int count = static_cast<int>(r->gotos.size());
+  r->includes.assign(count, {});
+  r->lookback.assign(r->lookaheads.first_reduction.back(), {});
+  r->rules_of.assign(nonterminal_count(grammar), {});
+  for (int rule = 1; rule <= rule_count(grammar); rule++)
+    r->rules_of[grammar.rules[rule].lhs - grammar.token_count].push_back(rule);
   std::vector<int> path;
   for (int g = 0; g < count; g++) {
-    const GotoEdge &edge = relations.gotos[g];
-    for (int r : relations.rules_of[edge.symbol - grammar.token_count]) {
-      const Rule &rule = grammar.rules[r];
+    const GotoEdge &edge = r->gotos[g];
+    for (int number : r->rules_of[edge.symbol - grammar.token_count]) {
+      const GrammarRule &rule = grammar.rules[number];
       path.assign(1, edge.from);
-      for (int symbol : rule.rhs) path.push_back(successor_of(path.back(), symbol));
-      relations.lookback[reduction_number(path.back(), r)].push_back(g);
+      for (int symbol : rule.rhs) path.push_back(successor_of(r->automaton, path.back(), symbol));
+      r->lookback[reduction_number(*r, path.back(), number)].push_back(g);
       for (int i = static_cast<int>(rule.rhs.size()) - 1; i >= 0; i--) {
         int symbol = rule.rhs[i];
-        if (is_terminal(symbol)) break;
-        relations.includes[goto_number(path[i], symbol)].push_back(g);
-        if (!is_nullable(symbol)) break;
+        if (is_terminal(grammar, symbol)) break;
+        r->includes[goto_number(*r, path[i], symbol)].push_back(g);
+        if (!is_nullable(*r, symbol)) break;
       }
     }
   }
 }
 
-// sets[into] |= sets[from], each set `words` long.
-static void add_words(std::vector<uint64_t> &sets, int into, int from, int words) {
-  for (int w = 0; w < words; w++)
-    sets[static_cast<size_t>(into) * words + w] |= sets[static_cast<size_t>(from) * words + w];
+void number_reductions(Lookaheads *la, const Automaton &automaton) {
+  int next = 0;
+  for (const LrState &state : automaton.states) {
+    la->first_reduction.push_back(next);
+    next += static_cast<int>(state.reductions.size());
+  }
+  la->first_reduction.push_back(next);
 }
+
+}  // namespace
 
 // Tarjan's walk: a node's mark is the stack depth at which it was entered, lowered to the
 // smallest depth it reaches; a node that keeps its own depth is the root of a component,
@@ -207,7 +208,7 @@ void digraph(const std::vector<std::vector<int>> &edges, std::vector<uint64_t> &
           continue;
         }
         mark[x] = std::min(mark[x], mark[y]);
-        add_words(sets, x, y, words);
+        add_set(set_of(sets, x, words), set_of(sets, y, words), words);
         continue;
       }
       if (mark[x] == top.depth) {
@@ -216,48 +217,39 @@ void digraph(const std::vector<std::vector<int>> &edges, std::vector<uint64_t> &
           component.pop_back();
           mark[member] = DONE;
           if (member == x) break;
-          std::copy_n(&sets[static_cast<size_t>(x) * words], words, &sets[static_cast<size_t>(member) * words]);
+          std::copy_n(set_of(sets, x, words), words, set_of(sets, member, words));
         }
       }
       frames.pop_back();
       if (!frames.empty()) {
         int parent = frames.back().node;
         mark[parent] = std::min(mark[parent], mark[x]);
-        add_words(sets, parent, x, words);
+        add_set(set_of(sets, parent, words), set_of(sets, x, words), words);
       }
     }
   }
 }
 
-static void number_reductions() {
-  lookaheads.first_reduction.clear();
-  int next = 0;
-  for (const LrState &state : automaton.states) {
-    lookaheads.first_reduction.push_back(next);
-    next += static_cast<int>(state.reductions.size());
-  }
-  lookaheads.first_reduction.push_back(next);
-}
-
-void compute_lalr_lookaheads() {
-  lookaheads = Lookaheads{};
-  relations = Relations{};
-  lookaheads.words = (grammar.token_count + 63) / 64;
-  compute_nullable();
-  number_reductions();
-  number_gotos();
-  direct_reads();
-  includes_and_lookback();
-  digraph(relations.reads, relations.follow, lookaheads.words);
-  digraph(relations.includes, relations.follow, lookaheads.words);
-  int reductions = lookaheads.first_reduction.back();
-  lookaheads.sets.assign(static_cast<size_t>(reductions) * lookaheads.words, 0);
+Lookaheads compute_lalr_lookaheads(const Grammar &grammar, const Automaton &automaton) {
+  Relations r{grammar, automaton, Lookaheads{}, {}, {}, {}, {}, {}, {}, {}};
+  Lookaheads &la = r.lookaheads;
+  la.words = (grammar.token_count + WORD_BITS - 1) / WORD_BITS;
+  compute_nullable(&r);
+  number_reductions(&la, automaton);
+  number_gotos(&r);
+  direct_reads(&r);
+  includes_and_lookback(&r);
+  digraph(r.reads, r.follow, la.words);
+  digraph(r.includes, r.follow, la.words);
+  int reductions = la.first_reduction.back();
+  la.sets.assign(reductions * la.words, 0);
   for (int red = 0; red < reductions; red++) {
-    for (int g : relations.lookback[red]) add_set(set_of(lookaheads.sets, red), set_of(relations.follow, g));
+    for (int g : r.lookback[red]) add_set(set_of(la.sets, red, la.words), set_of(r.follow, g, la.words), la.words);
   }
+  return la;
 }
 
-bool lookahead_contains(int state, int nth, int terminal) {
-  size_t index = static_cast<size_t>(lookaheads.first_reduction[state] + nth) * lookaheads.words;
-  return (lookaheads.sets[index + terminal / 64] >> (terminal % 64) & 1) != 0;
+bool lookahead_contains(const Lookaheads &lookaheads, int state, int nth, int terminal) {
+  int index = (lookaheads.first_reduction[state] + nth) * lookaheads.words;
+  return (lookaheads.sets[index + terminal / WORD_BITS] >> (terminal % WORD_BITS) & 1) != 0;
 }

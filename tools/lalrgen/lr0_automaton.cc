@@ -13,115 +13,109 @@
 #include <algorithm>
 #include <map>
 
-#include "grammar_file.h"
-
-Automaton automaton;
-
 namespace {
 
-struct Builder {
+struct Lr0Builder {
+  const Grammar &grammar;                     // the augmented grammar
+  Automaton automaton;                        // the states built so far
   std::vector<std::vector<int>> rules_of;     // nonterminal index -> rules with it on the left
   std::vector<int> closure_stamp;             // nonterminal index -> last closure that added it
   int stamp;                                  // number of the closure being computed
   std::map<std::vector<int>, int> by_kernel;  // kernel -> state number
 };
 
-Builder builder;  // work space of one construction
-
-}  // namespace
-
-static int rule_length(int rule) { return static_cast<int>(grammar.rules[rule].rhs.size()); }
+int rule_length(const Grammar &g, int rule) { return static_cast<int>(g.rules[rule].rhs.size()); }
 
 // The symbol after the dot of `item`, or -1 when the item is complete.
-static int symbol_after_dot(int item) {
-  const Rule &rule = grammar.rules[automaton.item_rule[item]];
-  int dot = automaton.item_dot[item];
+int symbol_after_dot(const Lr0Builder &b, int item) {
+  const GrammarRule &rule = b.grammar.rules[b.automaton.item_rule[item]];
+  int dot = b.automaton.item_dot[item];
   return dot < static_cast<int>(rule.rhs.size()) ? rule.rhs[dot] : -1;
 }
 
-static void number_items() {
-  for (int r = 0; r < static_cast<int>(grammar.rules.size()); r++) {
-    automaton.rule_first_item.push_back(static_cast<int>(automaton.item_rule.size()));
-    for (int dot = 0; dot <= rule_length(r); dot++) {
-      automaton.item_rule.push_back(r);
-      automaton.item_dot.push_back(dot);
+void number_items(Lr0Builder *b) {
+  Automaton &a = b->automaton;
+  for (int r = 0; r < static_cast<int>(b->grammar.rules.size()); r++) {
+    a.rule_first_item.push_back(static_cast<int>(a.item_rule.size()));
+    for (int dot = 0; dot <= rule_length(b->grammar, r); dot++) {
+      a.item_rule.push_back(r);
+      a.item_dot.push_back(dot);
     }
   }
 }
 
-static std::vector<int> closure(const std::vector<int> &kernel) {
+std::vector<int> closure(Lr0Builder *b, const std::vector<int> &kernel) {
   std::vector<int> items = kernel;
-  builder.stamp++;
+  b->stamp++;
   for (size_t i = 0; i < items.size(); i++) {
-    int next = symbol_after_dot(items[i]);
-    if (next < 0 || is_terminal(next)) continue;
-    int index = next - grammar.token_count;
-    if (builder.closure_stamp[index] == builder.stamp) continue;
-    builder.closure_stamp[index] = builder.stamp;
-    for (int rule : builder.rules_of[index]) items.push_back(automaton.rule_first_item[rule]);
+    int next = symbol_after_dot(*b, items[i]);
+    if (next < 0 || is_terminal(b->grammar, next)) continue;
+    int index = next - b->grammar.token_count;
+    if (b->closure_stamp[index] == b->stamp) continue;
+    b->closure_stamp[index] = b->stamp;
+    for (int rule : b->rules_of[index]) items.push_back(b->automaton.rule_first_item[rule]);
   }
   return items;
 }
 
-static int state_for_kernel(const std::vector<int> &kernel, int accessing_symbol) {
-  auto found = builder.by_kernel.find(kernel);
-  if (found != builder.by_kernel.end()) return found->second;
-  int number = static_cast<int>(automaton.states.size());
-  automaton.states.push_back(LrState{kernel, accessing_symbol, {}, {}});
-  builder.by_kernel.emplace(kernel, number);
+int state_for_kernel(Lr0Builder *b, const std::vector<int> &kernel, int accessing_symbol) {
+  auto found = b->by_kernel.find(kernel);
+  if (found != b->by_kernel.end()) return found->second;
+  int number = static_cast<int>(b->automaton.states.size());
+  b->automaton.states.push_back(LrState{kernel, accessing_symbol, {}, {}});
+  b->by_kernel.emplace(kernel, number);
   return number;
 }
 
-static void expand_state(int state) {
-  std::vector<int> items = closure(automaton.states[state].kernel);
+void expand_state(Lr0Builder *b, int state) {
+  std::vector<int> items = closure(b, b->automaton.states[state].kernel);
   std::map<int, std::vector<int>> advanced;  // symbol -> kernel of its successor
   std::vector<int> reductions;
   for (int item : items) {
-    int next = symbol_after_dot(item);
+    int next = symbol_after_dot(*b, item);
     if (next >= 0) {
       advanced[next].push_back(item + 1);
-    } else if (automaton.item_rule[item] != 0) {
-      reductions.push_back(automaton.item_rule[item]);
+    } else if (b->automaton.item_rule[item] != 0) {
+      reductions.push_back(b->automaton.item_rule[item]);
     } else {
-      automaton.accept_state = state;
+      b->automaton.accept_state = state;
     }
   }
   std::vector<Transition> transitions;
   for (auto &[symbol, kernel] : advanced) {
     std::sort(kernel.begin(), kernel.end());
-    transitions.push_back(Transition{symbol, state_for_kernel(kernel, symbol)});
+    transitions.push_back(Transition{symbol, state_for_kernel(b, kernel, symbol)});
   }
   std::sort(reductions.begin(), reductions.end());
-  automaton.states[state].transitions = transitions;
-  automaton.states[state].reductions = reductions;
+  b->automaton.states[state].transitions = transitions;
+  b->automaton.states[state].reductions = reductions;
 }
 
-static void fill_successors() {
-  size_t count = automaton.states.size();
-  automaton.successor.assign(count * automaton.symbol_slots, -1);
-  for (size_t s = 0; s < count; s++) {
-    for (const Transition &t : automaton.states[s].transitions) {
-      automaton.successor[s * automaton.symbol_slots + t.symbol] = t.target;
-    }
+void fill_successors(Automaton *a) {
+  int count = static_cast<int>(a->states.size());
+  a->successor.assign(count * a->symbol_slots, -1);
+  for (int s = 0; s < count; s++) {
+    for (const Transition &t : a->states[s].transitions) a->successor[s * a->symbol_slots + t.symbol] = t.target;
   }
 }
 
-void build_lr0_automaton() {
-  automaton = Automaton{};
-  automaton.symbol_slots = grammar.accept_symbol + 1;
-  automaton.accept_state = -1;
-  builder = Builder{};
-  builder.rules_of.assign(nonterminal_count(), {});
-  builder.closure_stamp.assign(nonterminal_count(), 0);
-  for (int r = 1; r < static_cast<int>(grammar.rules.size()); r++) {
-    builder.rules_of[grammar.rules[r].lhs - grammar.token_count].push_back(r);
-  }
-  number_items();
-  state_for_kernel({automaton.rule_first_item[0]}, -1);
-  for (size_t s = 0; s < automaton.states.size(); s++) expand_state(static_cast<int>(s));
+}  // namespace
 
-  automaton.final_state = static_cast<int>(automaton.states.size());
-  automaton.states.push_back(LrState{{}, grammar.end_symbol, {}, {}});
-  automaton.states[automaton.accept_state].transitions.push_back(Transition{grammar.end_symbol, automaton.final_state});
-  fill_successors();
+Automaton build_lr0_automaton(const Grammar &grammar) {
+  Lr0Builder b{grammar, Automaton{}, {}, {}, 0, {}};
+  Automaton &a = b.automaton;
+  a.symbol_slots = grammar.accept_symbol + 1;
+  a.accept_state = -1;
+  b.rules_of.assign(nonterminal_count(grammar), {});
+  b.closure_stamp.assign(nonterminal_count(grammar), 0);
+  for (int r = 1; r <= rule_count(grammar); r++) b.rules_of[grammar.rules[r].lhs - grammar.token_count].push_back(r);
+  number_items(&b);
+  state_for_kernel(&b, {a.rule_first_item[0]}, -1);
+  for (int s = 0; s < static_cast<int>(a.states.size()); s++) expand_state(&b, s);
+
+  a.final_state = static_cast<int>(a.states.size());
+  a.states.push_back(LrState{{}, grammar.end_symbol, {}, {}});
+  a.states[a.accept_state].transitions.push_back(Transition{grammar.end_symbol, a.final_state});
+  fill_successors(&a);
+  return a;
 }

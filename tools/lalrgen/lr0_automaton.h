@@ -1,10 +1,12 @@
 // The LR(0) automaton of the augmented grammar: item sets, their transitions and the rules
-// each set completes. build_lr0_automaton fills the one process-wide instance from `grammar`.
+// each set completes. Entry point: build_lr0_automaton(), from a grammar; successor_of()
+// reads a built automaton.
 #ifndef LALRGEN_LR0_AUTOMATON_H
 #define LALRGEN_LR0_AUTOMATON_H
 
-#include <cstddef>
 #include <vector>
+
+#include "grammar_file.h"
 
 struct Transition {
   int symbol;  // terminal (a shift) or nonterminal (a goto)
@@ -29,14 +31,13 @@ struct Automaton {
   int final_state;                   // entered only by the accept step; has no items
 };
 
-extern Automaton automaton;  // built from `grammar`
+// The canonical LR(0) collection, states numbered in the order they are first reached
+// (breadth first, transitions in symbol order), plus the final state.
+Automaton build_lr0_automaton(const Grammar &grammar);
 
-// Builds the canonical LR(0) collection, states numbered in the order they are first
-// reached (breadth first, transitions in symbol order), plus the final state.
-void build_lr0_automaton();
-
-inline int successor_of(int state, int symbol) {
-  return automaton.successor[static_cast<size_t>(state) * automaton.symbol_slots + symbol];
+// The state `state` enters on `symbol`; -1 when it has no such transition.
+inline int successor_of(const Automaton &a, int state, int symbol) {
+  return a.successor[state * a.symbol_slots + symbol];
 }
 
 #endif

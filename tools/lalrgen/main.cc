@@ -3,39 +3,71 @@
 // written; 1 for a wrong grammar or a file that cannot be read or written; 2 when the
 // construction fails its own verification.
 #include <cstdio>
+#include <optional>
 #include <string>
 
+#include "conflict_resolution.h"
+#include "default_reductions.h"
+#include "diagnostics.h"
 #include "emit_tables.h"
-#include "pipeline.h"
+#include "files.h"
+#include "grammar_file.h"
+#include "lalr_lookaheads.h"
+#include "lr0_automaton.h"
+#include "parse_tables.h"
+#include "row_packing.h"
+#include "verify_tables.h"
 
-static int read_whole_file(const char *path, std::string *text) {
-  FILE *file = fopen(path, "r");
-  if (file == nullptr) return -1;
-  char chunk[4096];
-  size_t got = 0;
-  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text->append(chunk, got);
-  bool failed = ferror(file) != 0;
-  fclose(file);
-  return failed ? -1 : 0;
+namespace {
+
+constexpr char USAGE[] = "Usage: lalrgen GRAMMAR OUT.cc OUT.h\n";  // on standard error, for any other arguments
+
+int fail(int status) {
+  print_diagnostics(stderr, "lalrgen: ");
+  return status;
 }
+
+void print_statistics(const char *grammar_path, const Grammar &grammar, const Automaton &automaton,
+                      const Lookaheads &lookaheads, const ActionTable &actions, const DefaultedTables &defaults,
+                      const PackedParseRows &packed) {
+  printf("lalrgen: %s\n", grammar_path);
+  printf("  states              %5zu (final state %d)\n", automaton.states.size(), automaton.final_state);
+  printf("  rules               %5d\n", rule_count(grammar));
+  printf("  symbols             %5zu (%d terminals, %d nonterminals)\n", grammar.symbols.size(), grammar.token_count,
+         nonterminal_count(grammar));
+  printf("  gotos               %5d\n", lookaheads.nonterminal_transitions);
+  printf("  conflicts resolved  %5d\n", actions.resolved);
+  printf("  default reductions  %5d (%d without reading a token)\n", defaults.default_reductions,
+         defaults.states_reading_nothing);
+  printf("  packed table        %5zu slots (last index %d, %d rows sharing a base)\n", packed.packed_action.size(),
+         static_cast<int>(packed.packed_action.size()) - 1, packed.shared_rows);
+}
+
+}  // namespace
 
 int main(int argc, char **argv) {
   if (argc != 4) {
-    fputs("Usage: lalrgen GRAMMAR OUT.cc OUT.h\n", stderr);
-    return 1;
+    fputs(USAGE, stderr);
+    return EXIT_INPUT_FAULT;
   }
+  const char *grammar_path = argv[1];
   std::string text;
-  if (read_whole_file(argv[1], &text) != 0) {
-    fprintf(stderr, "lalrgen: cannot read %s\n", argv[1]);
-    return 1;
+  if (read_whole_file(grammar_path, &text) != file_done) {
+    report_at(nullptr, 0, "cannot read %s", grammar_path);
+    return fail(EXIT_INPUT_FAULT);
   }
-  int result = build_parse_tables(argv[1], text.c_str());
-  for (const std::string &message : build_messages) fprintf(stderr, "lalrgen: %s\n", message.c_str());
-  if (result != build_done) return result;
-  if (emit_tables(argv[1], argv[2], argv[3]) != 0) {
-    fprintf(stderr, "lalrgen: %s\n", emit_error.c_str());
-    return 1;
-  }
-  print_statistics(stdout, argv[1]);
+  std::optional<Grammar> grammar = read_grammar(grammar_path, text);
+  if (!grammar) return fail(EXIT_INPUT_FAULT);
+  Automaton automaton = build_lr0_automaton(*grammar);
+  Lookaheads lookaheads = compute_lalr_lookaheads(*grammar, automaton);
+  ActionTable actions = resolve_conflicts(*grammar, automaton, lookaheads);
+  if (actions.unresolved > 0) return fail(EXIT_INPUT_FAULT);
+  DefaultedTables defaults = choose_defaults(*grammar, automaton, actions);
+  std::optional<PackedParseRows> packed = pack_parse_rows(*grammar, defaults);
+  if (!packed) return fail(EXIT_INPUT_FAULT);
+  ParseTables tables = assemble_parse_tables(*grammar, automaton, defaults, *packed);
+  if (verify_parse_tables(parse_tables_view(tables), *grammar, automaton, actions) < 0) return fail(EXIT_BROKEN_TABLES);
+  if (emit_parse_tables(grammar_path, *grammar, tables, argv[2], argv[3]) < 0) return fail(EXIT_INPUT_FAULT);
+  print_statistics(grammar_path, *grammar, automaton, lookaheads, actions, defaults, *packed);
   return 0;
 }

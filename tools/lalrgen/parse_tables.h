@@ -1,12 +1,16 @@
-// The finished parse tables in the types the parse engine reads: the one process-wide
-// ParseTables that assemble_parse_tables builds from the construction, and ParseTablesView,
-// the read-only form that verify_parse_tables checks (built over ParseTables, or over the
-// arrays of a generated table source).
+// The finished parse tables in the types the parse engine reads, and ParseTablesView, the
+// read-only form that verify_parse_tables checks (over ParseTables, or over the arrays of a
+// generated table source). Entry points: assemble_parse_tables(), parse_tables_view().
 #ifndef LALRGEN_PARSE_TABLES_H
 #define LALRGEN_PARSE_TABLES_H
 
 #include <cstdint>
 #include <vector>
+
+#include "default_reductions.h"
+#include "grammar_file.h"
+#include "lr0_automaton.h"
+#include "row_packing.h"
 
 struct ParseTablesView {
   const int8_t *token_to_symbol;  // token code 0..max_code -> terminal
@@ -30,8 +34,9 @@ struct ParseTablesView {
   int undefined_symbol;           // terminal of every undeclared code
 };
 
+// The arrays and constants behind a ParseTablesView, with the same meanings.
 struct ParseTables {
-  std::vector<int8_t> token_to_symbol;  // the arrays behind a ParseTablesView, same meanings
+  std::vector<int8_t> token_to_symbol;  // token code -> terminal
   std::vector<int16_t> rule_lhs;        // rule -> left side
   std::vector<int16_t> rule_length;     // rule -> right-side length
   std::vector<uint8_t> rule_action;     // rule -> action number
@@ -41,11 +46,18 @@ struct ParseTables {
   std::vector<int16_t> goto_default;    // nonterminal index -> default goto target
   std::vector<int16_t> packed_action;   // slot -> action or goto target
   std::vector<int16_t> packed_check;    // slot -> owning terminal or state
+  int max_code;                         // highest translated token code
+  int rule_count;                       // rules, without rule 0
+  int nonterminal_count;                // entries of goto_base and goto_default
+  int final_state;                      // an action naming it accepts
+  int first_nonterminal;                // symbol number of the first nonterminal
+  int end_symbol;                       // terminal of the end of input
+  int undefined_symbol;                 // terminal of every undeclared code
 };
 
-extern ParseTables tables;  // built from `grammar`, `automaton`, `defaults` and `packed`
+ParseTables assemble_parse_tables(const Grammar &grammar, const Automaton &automaton, const DefaultedTables &defaults,
+                                  const PackedParseRows &packed);
 
-void assemble_parse_tables();
-ParseTablesView view_of_tables();  // a view over `tables`
+ParseTablesView parse_tables_view(const ParseTables &tables);  // pointers into `tables`
 
 #endif

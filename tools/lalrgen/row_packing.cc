@@ -1,8 +1,8 @@
-// Row-displacement packing (Tarjan and Yao, "Storing a Sparse Table", CACM 22(11), 1979;
-// Aho, Lam, Sethi, Ullman, "Compilers", 2nd ed., 3.9.8 and 4.7.6). Each sparse row gets a
-// base so that its entry for key k lands in slot base + k, and a check vector records the
-// key of every slot, so that a lookup knows whether the slot belongs to it. Rows are placed
-// first fit, the fullest first; identical token rows share one base.
+// Row-displacement packing of the parse rows (Aho, Lam, Sethi, Ullman, "Compilers", 2nd ed.,
+// 4.7.6; the first-fit placement itself is tools/common/row_displacement). Each sparse row
+// gets a base so that its entry for key k lands in slot base + k, and the check vector
+// records the key of every slot, so that a lookup knows whether the slot belongs to it.
+// Rows are placed the fullest first; identical token rows share one base.
 //
 // Token rows are looked up by terminal and goto rows by state, and both kinds live in the
 // same vectors. A lookup of key k in the row at base b can only be fooled by an entry whose
@@ -12,13 +12,9 @@
 #include "row_packing.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
-#include <set>
 
-#include "default_reductions.h"
-
-PackedTables packed;
+#include "diagnostics.h"
 
 namespace {
 
@@ -30,101 +26,56 @@ struct PendingRow {
   const SparseRow *row;  // its explicit entries
 };
 
-}  // namespace
-
-static bool fuller_first(const PendingRow &a, const PendingRow &b) {
+bool fuller_first(const PendingRow &a, const PendingRow &b) {
   if (a.row->keys.size() != b.row->keys.size()) return a.row->keys.size() > b.row->keys.size();
   if (a.kind != b.kind) return a.kind < b.kind;
   return a.index < b.index;
 }
 
-static bool slot_is_free(int slot) {
-  return slot >= static_cast<int>(packed.packed_check.size()) || packed.packed_check[slot] == FREE_CHECK;
-}
-
-static bool row_fits(const SparseRow &row, int base) {
-  for (int key : row.keys) {
-    if (!slot_is_free(base + key)) return false;
-  }
-  return true;
-}
-
-static int first_fit(const SparseRow &row, const std::set<int> &used_bases) {
-  int base = -row.keys.front();
-  while (used_bases.count(base) != 0 || !row_fits(row, base)) base++;
-  return base;
-}
-
-static void place_row(const SparseRow &row, int base) {
-  int end = base + row.keys.back() + 1;
-  if (end > static_cast<int>(packed.packed_check.size())) {
-    packed.packed_check.resize(end, FREE_CHECK);
-    packed.packed_action.resize(end, 0);
-  }
-  for (size_t i = 0; i < row.keys.size(); i++) {
-    packed.packed_check[base + row.keys[i]] = row.keys[i];
-    packed.packed_action[base + row.keys[i]] = row.values[i];
-  }
-}
-
-static std::vector<PendingRow> rows_to_place() {
+std::vector<PendingRow> rows_to_place(const DefaultedTables &defaults) {
   std::vector<PendingRow> rows;
-  for (size_t s = 0; s < defaults.state_rows.size(); s++) {
-    rows.push_back(PendingRow{token_row, static_cast<int>(s), &defaults.state_rows[s]});
-  }
-  for (size_t n = 0; n < defaults.goto_rows.size(); n++) {
-    rows.push_back(PendingRow{goto_row, static_cast<int>(n), &defaults.goto_rows[n]});
-  }
+  for (int s = 0; s < static_cast<int>(defaults.state_rows.size()); s++)
+    rows.push_back(PendingRow{token_row, s, &defaults.state_rows[s]});
+  for (int n = 0; n < static_cast<int>(defaults.goto_rows.size()); n++)
+    rows.push_back(PendingRow{goto_row, n, &defaults.goto_rows[n]});
   std::sort(rows.begin(), rows.end(), fuller_first);
   return rows;
 }
 
-static bool fits_16_bits(int value) { return value >= -32768 && value <= 32767; }
-
-static int check_ranges() {
-  char message[256];
-  if (packed.packed_action.size() > static_cast<size_t>(MAX_PACKED_SIZE)) {
-    snprintf(message, sizeof message, "the packed table needs %zu slots, more than %d", packed.packed_action.size(),
-             MAX_PACKED_SIZE);
-    packed.error = message;
-    return -1;
-  }
-  std::vector<int> all = packed.state_base;
-  all.insert(all.end(), packed.goto_base.begin(), packed.goto_base.end());
-  all.insert(all.end(), packed.packed_action.begin(), packed.packed_action.end());
-  for (int value : all) {
-    if (!fits_16_bits(value)) {
-      snprintf(message, sizeof message, "table entry %d does not fit 16 bits", value);
-      packed.error = message;
-      return -1;
-    }
-  }
+int check_ranges(const Grammar &grammar, const PackedParseRows &packed) {
+  const char *file = grammar.file_name.c_str();
+  int slots = static_cast<int>(packed.packed_action.size());
+  if (slots > MAX_PACKED_SIZE)
+    return report_at(file, 0, "the packed table needs %d slots, more than %d", slots, MAX_PACKED_SIZE);
+  for (const std::vector<int> *table : {&packed.state_base, &packed.goto_base, &packed.packed_action})
+    for (int value : *table)
+      if (!fits_16_bits(value)) return report_at(file, 0, "table entry %d does not fit 16 bits", value);
   return 0;
 }
 
-int pack_tables() {
-  packed = PackedTables{};
+}  // namespace
+
+std::optional<PackedParseRows> pack_parse_rows(const Grammar &grammar, const DefaultedTables &defaults) {
+  PackedParseRows packed{};
   packed.state_base.assign(defaults.state_rows.size(), NO_ROW_BASE);
   packed.goto_base.assign(defaults.goto_rows.size(), NO_ROW_BASE);
-  std::set<int> used_bases;
+  RowSpace space = empty_row_space(FREE_CHECK);
   std::map<SparseRow, int> token_row_bases;  // identical token rows share a base
-  for (const PendingRow &pending : rows_to_place()) {
+  for (const PendingRow &pending : rows_to_place(defaults)) {
     const SparseRow &row = *pending.row;
     if (row.keys.empty()) continue;
     std::vector<int> &bases = pending.kind == token_row ? packed.state_base : packed.goto_base;
-    if (pending.kind == token_row) {
-      auto same = token_row_bases.find(row);
-      if (same != token_row_bases.end()) {
-        bases[pending.index] = same->second;
-        packed.shared_rows++;
-        continue;
-      }
+    auto same = token_row_bases.find(row);
+    if (pending.kind == token_row && same != token_row_bases.end()) {
+      bases[pending.index] = same->second;
+      packed.shared_rows++;
+      continue;
     }
-    int base = first_fit(row, used_bases);
-    place_row(row, base);
-    used_bases.insert(base);
-    bases[pending.index] = base;
-    if (pending.kind == token_row) token_row_bases.emplace(row, base);
+    bases[pending.index] = place_keyed_row(&space, row);
+    if (pending.kind == token_row) token_row_bases.emplace(row, bases[pending.index]);
   }
-  return check_ranges();
+  packed.packed_action = space.value;
+  packed.packed_check = space.check;
+  if (check_ranges(grammar, packed) < 0) return std::nullopt;
+  return packed;
 }

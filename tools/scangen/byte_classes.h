@@ -1,5 +1,5 @@
 // Byte equivalence classes of the patterns, and the meta classes of template rows. Entry
-// point: compute_byte_classes(), over the byte sets of `nfa`.
+// point: compute_byte_classes(), over the byte sets of an NFA.
 #ifndef SCANGEN_BYTE_CLASSES_H
 #define SCANGEN_BYTE_CLASSES_H
 
@@ -18,10 +18,8 @@ struct ByteClasses {
   std::vector<int> meta;        // class 0..C -> meta class; the identity (no template rows)
 };
 
-extern ByteClasses byte_classes;  // the classes of `nfa`
-
 // Partitions the bytes so that every byte set of `nfa` is a union of classes, and numbers
 // the classes 1..C in the order of their lowest byte.
-void compute_byte_classes();
+ByteClasses compute_byte_classes(const Nfa &nfa);
 
 #endif

@@ -1,33 +1,36 @@
-// The patterns of all rules as one nondeterministic automaton (NFA) over bytes: the byte
-// sets the patterns consume, the states, and each rule's entry state. Entry point:
-// compile_rules(), which compiles `rule_set` and the appended default rule into `nfa`.
+// The patterns of all rules as one nondeterministic automaton (NFA) over bytes: the byte sets
+// the patterns consume, the states, and each rule's entry state. Entry point: compile_rules(),
+// which compiles a rule set and the appended default rule.
 #ifndef SCANGEN_REGEX_NFA_H
 #define SCANGEN_REGEX_NFA_H
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
+
+#include "rule_file.h"
 
 constexpr int BYTE_COUNT = 256;  // bytes 0..255, NUL an ordinary byte
 constexpr int NO_STATE = -1;     // an absent NFA transition
 
-constexpr int BYTE_SET_WORD_BITS = 64;  // bits in one word of a ByteSet
+constexpr int BYTE_SET_WORD_BITS = 64;                                  // bits in one word of a ByteSet
 using ByteSet = std::array<uint64_t, BYTE_COUNT / BYTE_SET_WORD_BITS>;  // bit b set: byte b is a member
 
 bool byte_set_has(const ByteSet &set, int byte);
 
 enum NfaKind {
-  NFA_BYTES,   // consumes one byte of `byte_set`, then goes to `out`
-  NFA_SPLIT,   // goes to `out` and to `out1` (if any) without consuming a byte
-  NFA_ACCEPT,  // the end of rule `rule`'s pattern
+  nfa_bytes,   // consumes one byte of `byte_set`, then goes to `out`
+  nfa_split,   // goes to `out` and to `out1` (if any) without consuming a byte
+  nfa_accept,  // the end of rule `rule`'s pattern
 };
 
 struct NfaState {
   int kind;      // NfaKind
-  int out;       // successor: after the byte (NFA_BYTES), first branch (NFA_SPLIT)
-  int out1;      // second branch of NFA_SPLIT; NO_STATE for a plain epsilon move
-  int byte_set;  // NFA_BYTES: index into nfa.byte_sets
-  int rule;      // NFA_ACCEPT: rule number 1..R; 0 otherwise
+  int out;       // successor: after the byte (nfa_bytes), first branch (nfa_split)
+  int out1;      // second branch of nfa_split; NO_STATE for a plain epsilon move
+  int byte_set;  // nfa_bytes: index into Nfa::byte_sets
+  int rule;      // nfa_accept: rule number 1..R; 0 otherwise
 };
 
 struct Nfa {
@@ -38,10 +41,8 @@ struct Nfa {
   int rule_count;                                 // R: the listed rules and the default rule
 };
 
-extern Nfa nfa;  // the automaton of `rule_set`
-
-// Compiles every rule of `rule_set`, then the default rule R (any one byte, every
-// condition); 0, or -1 with `diagnostic` naming the rule's line.
-int compile_rules();
+// Compiles every rule of `rules`, then the default rule R (any one byte, every condition);
+// nothing, with the fault reported at the rule's line, when a pattern is malformed.
+std::optional<Nfa> compile_rules(const RuleSet &rules);
 
 #endif

@@ -1,12 +1,19 @@
 // The automaton compressed into the seven tables the scanner engine reads, with their
-// constants. Entry point: pack_rows(), from `dfa` and `byte_classes`.
+// constants, and the engine's view of them. Entry points: pack_scanner_rows(), from a DFA and
+// its byte classes, and scanner_tables_view().
 #ifndef SCANGEN_ROW_PACKING_H
 #define SCANGEN_ROW_PACKING_H
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
-struct PackedTables {
+#include "byte_classes.h"
+#include "rule_file.h"
+#include "scanner.h"
+#include "subset.h"
+
+struct PackedScannerTables {
   std::vector<int16_t> accept;   // state 0..J -> action number; 0 accepts nothing
   std::vector<int32_t> classes;  // byte 0..255 -> class; byte 0 is class 0
   std::vector<int32_t> meta;     // class 0..C -> meta class of template rows
@@ -27,13 +34,10 @@ struct PackedTables {
   int nul_class;                 // class of a NUL byte that lies inside the text
 };
 
-extern PackedTables packed;  // the tables of `dfa`
+// Packs `dfa`; nothing, with the fault reported, when a base or an action exceeds 16 bits.
+std::optional<PackedScannerTables> pack_scanner_rows(const RuleSet &rules, const Dfa &dfa, const ByteClasses &classes);
 
-// Packs `dfa` into `packed`; 0, or -1 with `diagnostic` set when a base exceeds 16 bits.
-int pack_rows();
-
-// The transition from `state` on `cls` through the packed rows, exactly as the engine looks
-// it up; -1 when the lookup leaves the tables or runs longer than there are rows.
-int packed_transition(int state, int cls);
+// The tables as the engine reads them, `yy_tables` of a program: pointers into `packed`.
+ScannerTables scanner_tables_view(const PackedScannerTables &packed);
 
 #endif

@@ -1,14 +1,17 @@
-// The rule file as read: start conditions and rules in priority order, the record that
-// every later phase works from. Entry points: read_rule_file (a path) and parse_rule_text
-// (text already in memory).
+// The rule file as read: start conditions and rules in priority order, the record that every
+// later stage works from, and the names the generated header gives their actions. Entry
+// points: read_rule_file (a path) and parse_rule_text (text already in memory).
 #ifndef SCANGEN_RULE_FILE_H
 #define SCANGEN_RULE_FILE_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
-struct Rule {
-  std::string name;             // as written; its action is RULE_ and the name in upper case
+constexpr char SCANGEN[] = "scangen";  // the place named by a fault that lies in no rule file
+
+struct ScanRule {
+  std::string name;             // as written; its action is rule_action_name(name)
   std::vector<int> conditions;  // start conditions (numbers, ascending) where it is active
   std::string pattern;          // pattern text as written, escapes not yet interpreted
   int line;                     // line of the rule in the file, for diagnostics
@@ -17,15 +20,21 @@ struct Rule {
 struct RuleSet {
   std::string file_name;                // path as given; the prefix of every diagnostic
   std::vector<std::string> conditions;  // start condition names; condition n is entry n
-  std::vector<Rule> rules;              // listed rules; rules[i] has rule number i + 1
+  std::vector<ScanRule> rules;          // listed rules; rules[i] has rule number i + 1
 };
 
-extern RuleSet rule_set;  // the rule file being compiled
+// The actions the generator adds itself, after the listed rules; no rule or condition may
+// produce these names.
+constexpr char DEFAULT_ACTION_NAME[] = "RULE_DEFAULT";
+constexpr char END_OF_BUFFER_ACTION_NAME[] = "ACTION_END_OF_BUFFER";
 
-// Reads and parses the file at `path` into `rule_set`; 0, or -1 with `diagnostic` set.
-int read_rule_file(const char *path);
+std::string rule_action_name(const std::string &rule_name);         // RULE_ and the name in upper case
+std::string end_of_file_action_name(const std::string &condition);  // ACTION_EOF_ and the name
 
-// Parses `text` into `rule_set`, naming it `file_name` in diagnostics; 0 or -1.
-int parse_rule_text(const char *file_name, const std::string &text);
+// Reads and parses the file at `path`; nothing, with the fault reported, when it fails.
+std::optional<RuleSet> read_rule_file(const char *path);
+
+// Parses `text`, naming it `file_name` in diagnostics.
+std::optional<RuleSet> parse_rule_text(const char *file_name, const std::string &text);
 
 #endif

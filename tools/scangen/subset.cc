@@ -1,58 +1,50 @@
-// The deterministic automaton by subset construction, with the distinguished states the
-// engine expects. Entry point: build_dfa().
-//
 // Subset construction (Aho, Lam, Sethi, Ullman, "Compilers", 2nd ed., 3.7.1, Algorithm
 // 3.20): a DFA state is the set of NFA states reachable by the same input, closed under
 // epsilon moves. A set is keyed by its kernel, the NFA states that consume a byte or
 // accept, since the split states in between decide nothing that the kernel does not; sets
 // equal in their kernel are one state. Each condition's start state is built first, then
 // the states it reaches in breadth-first order, condition by condition, which numbers the
-// states deterministically. The empty set is the jam state J.
+// states deterministically. The empty set is the jam state J; the other distinguished states
+// the engine expects (the line-start twins, E) are put in place last.
 #include "subset.h"
 
 #include <algorithm>
 #include <deque>
 #include <map>
 
-#include "byte_classes.h"
 #include "diagnostics.h"
-#include "regex_nfa.h"
-#include "rule_file.h"
 
-Dfa dfa;
+namespace {
 
-static const int JAM_PENDING = NO_DFA_STATE;  // target recorded before J's number is known
+constexpr int JAM_PENDING = NO_DFA_STATE;  // target recorded before J's number is known
 
-static std::map<std::vector<int>, int> state_of_kernel;  // NFA kernel -> first DFA state
-static std::vector<std::vector<int>> kernel_of;           // DFA state -> its NFA kernel
-static std::deque<int> unexplored;                        // states whose row is not built
-static std::vector<unsigned> closure_mark;  // NFA state -> generation that last reached it
-static unsigned closure_generation;         // bumped per closure, so marks need no clearing
+struct SubsetBuilder {
+  const Nfa &nfa;                                   // the automaton being made deterministic
+  const ByteClasses &classes;                       // its input classes
+  Dfa dfa;                                          // the rows built so far
+  std::map<std::vector<int>, int> state_of_kernel;  // NFA kernel -> first DFA state
+  std::vector<std::vector<int>> kernel_of;          // DFA state -> its NFA kernel
+  std::deque<int> unexplored;                       // states whose row is not built
+  std::vector<unsigned> closure_mark;               // NFA state -> generation that last reached it
+  unsigned closure_generation;                      // bumped per closure, so marks need no clearing
+};
 
-static size_t row_width() { return static_cast<size_t>(dfa.class_count) + 1; }
+int row_width(const Dfa &dfa) { return dfa.class_count + 1; }
 
-static int &cell(int state, int cls) { return dfa.next[static_cast<size_t>(state) * row_width() + static_cast<size_t>(cls)]; }
-
-int dfa_target(int state, int cls) { return dfa.next[static_cast<size_t>(state) * row_width() + static_cast<size_t>(cls)]; }
-
-bool dfa_is_live(int state) {
-  for (int k = 1; k <= dfa.class_count; k++)
-    if (dfa_target(state, k) != dfa.jam_state) return true;
-  return false;
-}
+int &cell(Dfa *dfa, int state, int cls) { return dfa->next[state * row_width(*dfa) + cls]; }
 
 // The kernel of the epsilon closure of `seeds` (used as the work stack), sorted.
-static std::vector<int> closure(std::vector<int> *seeds) {
+std::vector<int> closure(SubsetBuilder *b, std::vector<int> *seeds) {
   std::vector<int> kernel;
-  closure_generation++;
+  b->closure_generation++;
   while (!seeds->empty()) {
     int s = seeds->back();
     seeds->pop_back();
-    unsigned &mark = closure_mark[static_cast<size_t>(s)];
-    if (mark == closure_generation) continue;
-    mark = closure_generation;
-    const NfaState &state = nfa.states[static_cast<size_t>(s)];
-    if (state.kind == NFA_SPLIT) {
+    unsigned &mark = b->closure_mark[s];
+    if (mark == b->closure_generation) continue;
+    mark = b->closure_generation;
+    const NfaState &state = b->nfa.states[s];
+    if (state.kind == nfa_split) {
       seeds->push_back(state.out);
       if (state.out1 != NO_STATE) seeds->push_back(state.out1);
     } else {
@@ -64,102 +56,114 @@ static std::vector<int> closure(std::vector<int> *seeds) {
 }
 
 // The NFA states that the kernel moves to on a byte of class `cls`.
-static std::vector<int> move_on(const std::vector<int> &kernel, int cls) {
+std::vector<int> move_on(const SubsetBuilder &b, const std::vector<int> &kernel, int cls) {
   std::vector<int> targets;
-  int byte = byte_classes.first_byte[static_cast<size_t>(cls)];
+  int byte = b.classes.first_byte[cls];
   for (int s : kernel) {
-    const NfaState &state = nfa.states[static_cast<size_t>(s)];
-    if (state.kind == NFA_BYTES && byte_set_has(nfa.byte_sets[static_cast<size_t>(state.byte_set)], byte)) targets.push_back(state.out);
+    const NfaState &state = b.nfa.states[s];
+    if (state.kind == nfa_bytes && byte_set_has(b.nfa.byte_sets[state.byte_set], byte)) targets.push_back(state.out);
   }
   return targets;
 }
 
 // The state whose kernel is `kernel`, creating and queueing it when new; -1 past the limit.
-static int state_for(const std::vector<int> &kernel) {
-  auto found = state_of_kernel.find(kernel);
-  if (found != state_of_kernel.end()) return found->second;
-  int state = static_cast<int>(kernel_of.size());
-  if (state >= STATE_LIMIT) return report("%s: the automaton needs more than %d states", rule_set.file_name.c_str(), STATE_LIMIT - 1);
-  kernel_of.push_back(kernel);
-  dfa.next.resize(dfa.next.size() + row_width(), JAM_PENDING);
-  state_of_kernel.emplace(kernel, state);
-  unexplored.push_back(state);
+int state_for(SubsetBuilder *b, const char *file, const std::vector<int> &kernel) {
+  auto found = b->state_of_kernel.find(kernel);
+  if (found != b->state_of_kernel.end()) return found->second;
+  int state = static_cast<int>(b->kernel_of.size());
+  if (state >= STATE_LIMIT)
+    return report_at(SCANGEN, 0, "%s: the automaton needs more than %d states", file, STATE_LIMIT - 1);
+  b->kernel_of.push_back(kernel);
+  b->dfa.next.resize(b->dfa.next.size() + row_width(b->dfa), JAM_PENDING);
+  b->state_of_kernel.emplace(kernel, state);
+  b->unexplored.push_back(state);
   return state;
 }
 
 // Builds the rows of every state reachable from the queued ones.
-static int explore() {
-  while (!unexplored.empty()) {
-    int state = unexplored.front();
-    unexplored.pop_front();
-    for (int k = 1; k <= dfa.class_count; k++) {
-      std::vector<int> seeds = move_on(kernel_of[static_cast<size_t>(state)], k);
+int explore(SubsetBuilder *b, const char *file) {
+  while (!b->unexplored.empty()) {
+    int state = b->unexplored.front();
+    b->unexplored.pop_front();
+    for (int k = 1; k <= b->dfa.class_count; k++) {
+      std::vector<int> seeds = move_on(*b, b->kernel_of[state], k);
       if (seeds.empty()) continue;
-      int target = state_for(closure(&seeds));
+      int target = state_for(b, file, closure(b, &seeds));
       if (target < 0) return -1;
-      cell(state, k) = target;
+      cell(&b->dfa, state, k) = target;
     }
   }
   return 0;
 }
 
-static void set_accept(int state) {
-  std::vector<int> &rules = dfa.accepted_rules[static_cast<size_t>(state)];
-  for (int s : kernel_of[static_cast<size_t>(state)])
-    if (nfa.states[static_cast<size_t>(s)].kind == NFA_ACCEPT) rules.push_back(nfa.states[static_cast<size_t>(s)].rule);
+void set_accept(SubsetBuilder *b, int state) {
+  std::vector<int> &rules = b->dfa.accepted_rules[state];
+  for (int s : b->kernel_of[state])
+    if (b->nfa.states[s].kind == nfa_accept) rules.push_back(b->nfa.states[s].rule);
   std::sort(rules.begin(), rules.end());
-  dfa.accept[static_cast<size_t>(state)] = rules.empty() ? 0 : rules.front();
+  b->dfa.accept[state] = rules.empty() ? 0 : rules.front();
 }
 
 // Adds J, resolves pending targets to it, and fills the end-of-buffer column, the rows of E
 // and J, the line-start twins, and the accepting rules.
-static void finish_rows() {
-  dfa.jam_state = static_cast<int>(kernel_of.size());
-  kernel_of.emplace_back();
-  dfa.next.resize(dfa.next.size() + row_width(), JAM_PENDING);
+void finish_rows(SubsetBuilder *b) {
+  Dfa &dfa = b->dfa;
+  dfa.jam_state = static_cast<int>(b->kernel_of.size());
+  b->kernel_of.emplace_back();
+  dfa.next.resize(dfa.next.size() + row_width(dfa), JAM_PENDING);
   for (int &target : dfa.next)
     if (target == JAM_PENDING) target = dfa.jam_state;
   for (int n = 0; n < dfa.condition_count; n++) {
-    for (size_t k = 0; k < row_width(); k++) cell(2 * n + 2, static_cast<int>(k)) = cell(2 * n + 1, static_cast<int>(k));
-    kernel_of[static_cast<size_t>(2 * n + 2)] = kernel_of[static_cast<size_t>(2 * n + 1)];
+    for (int k = 0; k < row_width(dfa); k++) cell(&dfa, 2 * n + 2, k) = cell(&dfa, 2 * n + 1, k);
+    b->kernel_of[2 * n + 2] = b->kernel_of[2 * n + 1];
   }
   for (int s = 1; s < dfa.jam_state; s++)
-    if (s != dfa.end_of_buffer_state && dfa_is_live(s)) cell(s, END_OF_BUFFER_CLASS) = dfa.end_of_buffer_state;
-  size_t states = static_cast<size_t>(dfa.jam_state) + 1;
-  dfa.accept.assign(states, 0);
-  dfa.accepted_rules.assign(states, std::vector<int>());
+    if (s != dfa.end_of_buffer_state && dfa_is_live(dfa, s))
+      cell(&dfa, s, END_OF_BUFFER_CLASS) = dfa.end_of_buffer_state;
+  dfa.accept.assign(dfa.jam_state + 1, 0);
+  dfa.accepted_rules.assign(dfa.jam_state + 1, std::vector<int>());
   for (int s = 1; s < dfa.jam_state; s++)
-    if (s != dfa.end_of_buffer_state) set_accept(s);
-  dfa.accept[static_cast<size_t>(dfa.end_of_buffer_state)] = dfa.rule_count + 1;
+    if (s != dfa.end_of_buffer_state) set_accept(b, s);
+  dfa.accept[dfa.end_of_buffer_state] = dfa.rule_count + 1;
 }
 
-static void reset_dfa() {
-  dfa = Dfa();
-  dfa.condition_count = static_cast<int>(rule_set.conditions.size());
-  dfa.class_count = byte_classes.class_count;
-  dfa.rule_count = nfa.rule_count;
+// States 0 (no state), the start states and their twins, and E, before any other.
+void reserve_distinguished_states(SubsetBuilder *b, const RuleSet &rules) {
+  Dfa &dfa = b->dfa;
+  dfa.condition_count = static_cast<int>(rules.conditions.size());
+  dfa.class_count = b->classes.class_count;
+  dfa.rule_count = b->nfa.rule_count;
   dfa.end_of_buffer_state = 2 * dfa.condition_count + 1;
-  state_of_kernel.clear();
-  unexplored.clear();
-  closure_mark.assign(nfa.states.size(), 0);
-  closure_generation = 0;
-  // States 0 (no state), the start states and their twins, and E, before any other.
-  kernel_of.assign(static_cast<size_t>(dfa.end_of_buffer_state) + 1, std::vector<int>());
-  dfa.next.assign(kernel_of.size() * row_width(), JAM_PENDING);
+  b->closure_mark.assign(b->nfa.states.size(), 0);
+  b->closure_generation = 0;
+  b->kernel_of.assign(dfa.end_of_buffer_state + 1, std::vector<int>());
+  dfa.next.assign(b->kernel_of.size() * row_width(dfa), JAM_PENDING);
 }
 
-int build_dfa() {
-  reset_dfa();
-  for (int n = 0; n < dfa.condition_count; n++) {
+}  // namespace
+
+int dfa_target(const Dfa &dfa, int state, int cls) { return dfa.next[state * row_width(dfa) + cls]; }
+
+bool dfa_is_live(const Dfa &dfa, int state) {
+  for (int k = 1; k <= dfa.class_count; k++)
+    if (dfa_target(dfa, state, k) != dfa.jam_state) return true;
+  return false;
+}
+
+std::optional<Dfa> build_dfa(const RuleSet &rules, const Nfa &nfa, const ByteClasses &classes) {
+  SubsetBuilder b{nfa, classes, Dfa{}, {}, {}, {}, {}, 0};
+  reserve_distinguished_states(&b, rules);
+  for (int n = 0; n < b.dfa.condition_count; n++) {
     std::vector<int> seeds;
-    for (int rule : nfa.condition_rules[static_cast<size_t>(n)]) seeds.push_back(nfa.rule_start[static_cast<size_t>(rule)]);
-    kernel_of[static_cast<size_t>(2 * n + 1)] = closure(&seeds);
-    state_of_kernel.emplace(kernel_of[static_cast<size_t>(2 * n + 1)], 2 * n + 1);
+    for (int rule : nfa.condition_rules[n]) seeds.push_back(nfa.rule_start[rule]);
+    b.kernel_of[2 * n + 1] = closure(&b, &seeds);
+    b.state_of_kernel.emplace(b.kernel_of[2 * n + 1], 2 * n + 1);
   }
-  for (int n = 0; n < dfa.condition_count; n++) {
-    unexplored.push_back(2 * n + 1);
-    if (explore() < 0) return -1;
+  const char *file = rules.file_name.c_str();
+  for (int n = 0; n < b.dfa.condition_count; n++) {
+    b.unexplored.push_back(2 * n + 1);
+    if (explore(&b, file) < 0) return std::nullopt;
   }
-  finish_rows();
-  return 0;
+  finish_rows(&b);
+  return b.dfa;
 }
