@@ -18,6 +18,8 @@ struct ScannerTables {
   const int16_t *def;       // state or template -> fallback state or template
   const int16_t *next;      // base + class -> target state
   const int16_t *check;     // base + class -> owner of the entry
+  const uint8_t *skip;      // action 0..R -> 1 when the rule's action does nothing, so that
+                            // the engine may pass over its matches without calling it
   int rule_count;           // R: listed rules plus the appended default rule
   int condition_count;      // S: start conditions, all exclusive
   int class_count;          // C: classes are 1..C, class 0 is end-of-buffer

@@ -14,6 +14,12 @@
 // comparison of its row with a bound, and an entry holds nothing but the row it leads to, so
 // the next lookup needs no arithmetic on it: the chain from one byte to the next is one load.
 //
+// A rule whose action does nothing (the tables mark it skip: blanks between tokens) need not
+// be a match of its own when its single byte ends it. Each start state gets a twin row, its
+// restart row, ahead of all others; in the start state's row such a byte leads to the twin,
+// which goes on exactly as the start state does, and entering it moves the start of the match
+// past the byte. The blank costs one step of the loop instead of a whole match.
+//
 // A match records the last accepting state as it enters it, so when the loop ends the last
 // accepting state is the match: either the state the loop ended in, or the one to back up to.
 // The loop also keeps the state before its last step. When that step was the end-of-buffer
@@ -42,10 +48,11 @@ size_t yy_token_length = 0;
 using DenseEntry = int32_t;
 constexpr int ROW_SHIFT = 8;  // 256 entries a row, one per byte value
 
-static DenseEntry *dense_next = nullptr;      // (J + 1) rows of 256 entries, in dense numbering
+static DenseEntry *dense_next = nullptr;      // S + J + 1 rows of 256 entries, in dense numbering
 static DenseEntry *entry_of_state = nullptr;  // state 0..J -> its row offset
-static int *state_of_row = nullptr;           // dense number -> state
+static int *state_of_row = nullptr;           // dense number -> state (a restart row: its start state)
 static int16_t *row_action = nullptr;         // dense number -> accept action
+static DenseEntry plain_rows = 0;             // first row offset after the restart rows
 static DenseEntry accepting_rows = 0;         // first row offset of a state that accepts
 static DenseEntry ending_rows = 0;            // first row offset of a state that ends a match
 static DenseEntry jam_row = 0;                // first row offset of the end-of-buffer and jam states
@@ -69,20 +76,29 @@ static bool accepts(DenseEntry entry) {
 
 static int state_of(DenseEntry entry) { return state_of_row[entry >> ROW_SHIFT]; }
 
-// Numbers the states anew: neither accepting nor ending, accepting, accepting and ending,
-// then the end-of-buffer and the jam state. Those two end the loop without being taken as a
-// match: the end of the buffer is not a match but a refill or a NUL byte that is data.
-static void number_rows(const ScannerTables &t, size_t rows) {
-  entry_of_state = static_cast<DenseEntry *>(malloc(rows * sizeof(DenseEntry)));
+static int start_state_of(int condition) { return 2 * condition + 1; }
+
+// Numbers the rows: the restart rows of the S start conditions, then the states neither
+// accepting nor ending, accepting, accepting and ending, then the end-of-buffer and the jam
+// state. Those two end the loop without being taken as a match: the end of the buffer is not
+// a match but a refill or a NUL byte that is data.
+static void number_rows(const ScannerTables &t, size_t states) {
+  size_t rows = states + static_cast<size_t>(t.condition_count);
+  entry_of_state = static_cast<DenseEntry *>(malloc(states * sizeof(DenseEntry)));
   state_of_row = static_cast<int *>(malloc(rows * sizeof(int)));
   row_action = static_cast<int16_t *>(malloc(rows * sizeof(int16_t)));
   if (entry_of_state == nullptr || state_of_row == nullptr || row_action == nullptr) die("yy_next_token");
   int next_row = 0;
+  for (int n = 0; n < t.condition_count; n++, next_row++) {
+    state_of_row[next_row] = start_state_of(n);
+    row_action[next_row] = 0;
+  }
+  plain_rows = next_row << ROW_SHIFT;
   for (int kind = 0; kind < 4; kind++) {
     if (kind == 1) accepting_rows = next_row << ROW_SHIFT;
     if (kind == 2) ending_rows = next_row << ROW_SHIFT;
     if (kind == 3) jam_row = next_row << ROW_SHIFT;
-    for (size_t s = 0; s < rows; s++) {
+    for (size_t s = 0; s < states; s++) {
       bool accepting = t.accept[s] != 0;
       bool ending = t.base[s] == t.jam_base && s != 0;
       bool stops = s == static_cast<size_t>(t.jam_state) || s == static_cast<size_t>(t.end_of_buffer_state);
@@ -102,17 +118,29 @@ static void number_rows(const ScannerTables &t, size_t rows) {
 // takes the end-of-buffer path, exactly as the compressed lookup does in the matching loop.
 static void build_dense_table() {
   const ScannerTables &t = yy_tables;
-  size_t rows = static_cast<size_t>(t.jam_state) + 1;
-  number_rows(t, rows);
-  dense_next = static_cast<DenseEntry *>(malloc(rows * 256 * sizeof(DenseEntry)));
+  size_t states = static_cast<size_t>(t.jam_state) + 1;
+  number_rows(t, states);
+  dense_next =
+      static_cast<DenseEntry *>(malloc((states + static_cast<size_t>(t.condition_count)) * 256 * sizeof(DenseEntry)));
   if (dense_next == nullptr) die("yy_next_token");
   DenseEntry target[256];
-  for (size_t s = 0; s < rows; s++) {
+  for (size_t s = 0; s < states; s++) {
     for (int k = 0; k <= t.class_count; k++) {
       target[k] = entry_of_state[s == 0 ? t.jam_state : yy_transition(t, static_cast<int>(s), k)];
     }
     DenseEntry *row = dense_next + entry_of_state[s];
     for (int b = 0; b < 256; b++) row[b] = target[t.classes[b]];
+  }
+  for (int n = 0; n < t.condition_count; n++) {
+    DenseEntry *row = dense_next + entry_of_state[start_state_of(n)];
+    DenseEntry restart = n << ROW_SHIFT;
+    for (int b = 0; b < 256; b++) {
+      int target_state = state_of(row[b]);
+      int action = t.accept[target_state];
+      bool passed_over = action <= t.rule_count && t.skip[action] != 0 && t.base[target_state] == t.jam_base;
+      if (passed_over) row[b] = restart;
+    }
+    memcpy(dense_next + restart, row, 256 * sizeof(DenseEntry));
   }
 }
 
@@ -222,6 +250,8 @@ static inline void run_match(Match *m, const DenseEntry *dense) {
   DenseEntry last = m->last;
   char *p = m->p;
   char *last_pos = m->last_pos;
+  char *start = m->start;
+  const DenseEntry plain = plain_rows;
   const DenseEntry accepting = accepting_rows;
   const uint32_t accepting_span = static_cast<uint32_t>(jam_row - accepting_rows);
   const DenseEntry ending = ending_rows;
@@ -236,7 +266,9 @@ static inline void run_match(Match *m, const DenseEntry *dense) {
       last = entry;
       last_pos = p;
     }
+    if (entry < plain) start = p;  // a restart row: the byte was passed over
   } while (entry < ending);
+  m->start = start;
   m->entry = entry;
   m->prev = prev;
   m->p = p;

@@ -139,6 +139,14 @@ TEST_F(EngineTest, MatchingDiscipline) {
        "\"ab",
        {{RULE_QUOTE_OPEN, "\""}, {RULE_QUOTE_TEXT, "ab"}, {ACTION_EOF_STRING, ""}},
        ""},
+      {"a skipped byte is no match of its own",
+       "ab\t\tcd\t",
+       {{RULE_WORD, "ab"}, {RULE_WORD, "cd"}, {ACTION_EOF_NORMAL, ""}},
+       ""},
+      {"a skipped byte does not end a longer match",
+       "\"a\tb\"",
+       {{RULE_QUOTE_OPEN, "\""}, {RULE_QUOTE_TEXT, "a\tb"}, {RULE_QUOTE_CLOSE, "\""}, {ACTION_EOF_NORMAL, ""}},
+       ""},
       {"conditions switch back",
        "#c\nx",
        {{RULE_COMMENT_OPEN, "#"}, {RULE_COMMENT_TEXT, "c\n"}, {RULE_WORD, "x"}, {ACTION_EOF_NORMAL, ""}},
@@ -159,9 +167,9 @@ TEST_F(EngineTest, EmptyInputReturnsZeroAgainAndAgain) {
   EXPECT_EQ(matches.size(), 2u);  // two end-of-file actions, no rule action
 }
 
-// Words and numbers of every length from 1 to 13 cross the 8192-byte read boundaries at
-// every offset, one kind after the other, so that no match can inherit what the refill of an
-// earlier match found.
+// Words and numbers of every length from 1 to 13, and skipped bytes between them, cross the
+// 8192-byte read boundaries at every offset, one kind after the other, so that no match can
+// inherit what the refill of an earlier match found.
 TEST_F(EngineTest, TokensStraddlingReadBoundariesStayWhole) {
   std::string input;
   std::vector<Match> tokens;
@@ -171,7 +179,7 @@ TEST_F(EngineTest, TokensStraddlingReadBoundariesStayWhole) {
     tokens.push_back(
         {word ? RULE_WORD : RULE_NUMBER, std::string(length, word ? static_cast<char>('a' + i % 26) : '7')});
     if (tokens.back().text == "if") tokens.back().text = "ii";
-    input += tokens.back().text + (i % 7 == 0 ? "\n" : " ");
+    input += tokens.back().text + (i % 7 == 0 ? "\n" : i % 5 == 0 ? "\t\t" : " ");
   }
   start(input);
   scan_all();

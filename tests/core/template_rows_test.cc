@@ -22,7 +22,7 @@ const int16_t DEF[] = {0, T, 1, 0, J};   // J's row is complete; a template fall
 const int16_t NEXT[] = {0, 1, 0, 2, 0, 2, 1, J, J, J, J};
 const int16_t CHECK[] = {0, 1, 0, 2, 0, T, T, J, J, J, J};
 
-// accept, classes and the counts of rules and conditions play no part in a lookup.
+// accept, classes, skip and the counts of rules and conditions play no part in a lookup.
 const ScannerTables TABLES = {.accept = nullptr,
                               .classes = nullptr,
                               .meta = META,
@@ -30,6 +30,7 @@ const ScannerTables TABLES = {.accept = nullptr,
                               .def = DEF,
                               .next = NEXT,
                               .check = CHECK,
+                              .skip = nullptr,
                               .rule_count = 0,
                               .condition_count = 0,
                               .class_count = 3,

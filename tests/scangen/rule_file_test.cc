@@ -17,7 +17,7 @@ TEST(RuleFile, ReadsConditionsRulesAndPatterns) {
       "condition B_2\t\n"
       "   # indented comment\n"
       "rule one   B_2,A  a b  \t \n"
-      "\trule two\tB_2\t[ ]";  // no final newline
+      "\tskip two\tB_2\t[ ]";  // no final newline
   ASSERT_EQ(parse_text("x.rules", text), 0) << last_diagnostic();
   EXPECT_EQ(built.rules.file_name, "x.rules");
   EXPECT_EQ(built.rules.conditions, (std::vector<std::string>{"A", "B_2"}));
@@ -29,6 +29,8 @@ TEST(RuleFile, ReadsConditionsRulesAndPatterns) {
   EXPECT_EQ(built.rules.rules[1].pattern, "[ ]");
   EXPECT_EQ(built.rules.rules[1].conditions, (std::vector<int>{1}));
   EXPECT_EQ(built.rules.rules[1].line, 7);
+  EXPECT_FALSE(built.rules.rules[0].skip);
+  EXPECT_TRUE(built.rules.rules[1].skip);
 }
 
 struct FaultCase {

@@ -50,10 +50,11 @@ std::string table_source_text(const char *rules_path, const PackedScannerTables 
   text += array_text("int16_t", "yy_def", t.def);
   text += array_text("int16_t", "yy_next", t.next);
   text += array_text("int16_t", "yy_check", t.check);
+  text += array_text("uint8_t", "yy_skip", t.skip);
   text += "const ScannerTables yy_tables = {\n";
   text += pointer_line("accept", "yy_accept") + pointer_line("classes", "yy_classes") + pointer_line("meta", "yy_meta");
   text += pointer_line("base", "yy_base") + pointer_line("def", "yy_def") + pointer_line("next", "yy_next");
-  text += pointer_line("check", "yy_check");
+  text += pointer_line("check", "yy_check") + pointer_line("skip", "yy_skip");
   text += field_line("rule_count", t.rule_count) + field_line("condition_count", t.condition_count);
   text += field_line("class_count", t.class_count) + field_line("end_of_buffer_state", t.end_of_buffer_state);
   text += field_line("jam_state", t.jam_state) + field_line("jam_base", t.jam_base);

@@ -158,6 +158,8 @@ std::optional<PackedScannerTables> pack_scanner_rows(const RuleSet &rules, const
     return std::nullopt;
   }
   fill_tables(&p, &packed);
+  packed.skip.assign(dfa.rule_count + 1, 0);
+  for (int i = 0; i < static_cast<int>(rules.rules.size()); i++) packed.skip[i + 1] = rules.rules[i].skip ? 1 : 0;
   return packed;
 }
 
@@ -169,6 +171,7 @@ ScannerTables scanner_tables_view(const PackedScannerTables &p) {
                        .def = p.def.data(),
                        .next = p.next.data(),
                        .check = p.check.data(),
+                       .skip = p.skip.data(),
                        .rule_count = p.rule_count,
                        .condition_count = p.condition_count,
                        .class_count = p.class_count,

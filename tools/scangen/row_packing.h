@@ -21,6 +21,7 @@ struct PackedScannerTables {
   std::vector<int16_t> def;      // state or template -> row consulted for a missing entry
   std::vector<int16_t> next;     // base + class -> target state
   std::vector<int16_t> check;    // base + class -> the row that owns the entry; 0 if none
+  std::vector<uint8_t> skip;     // action 0..R -> 1 for a rule whose matches may be passed over
   int rule_count;                // R, the default rule included
   int condition_count;           // S
   int class_count;               // C

@@ -1,6 +1,7 @@
 // Reading the rule file. Line format: "condition NAME", "rule NAME CONDITIONS PATTERN"
 // (CONDITIONS comma-separated, PATTERN the rest of the line with its trailing blanks
-// removed), "#" comment lines and blank lines.
+// removed), "skip NAME CONDITIONS PATTERN" for a rule whose action does nothing, "#" comment
+// lines and blank lines.
 #include "rule_file.h"
 
 #include <cerrno>
@@ -98,10 +99,11 @@ int parse_condition_list(const RuleSet &rules, const std::string &list, ScanRule
   return 0;
 }
 
-int parse_rule(RuleReader *reader, const std::string &line, size_t pos, int number) {
+int parse_rule(RuleReader *reader, const std::string &line, size_t pos, int number, bool skip) {
   const char *file = reader->rules.file_name.c_str();
   ScanRule rule;
   rule.line = number;
+  rule.skip = skip;
   rule.name = next_word(line, &pos);
   if (rule.name.empty()) return report_at(file, number, "rule without a name");
   if (!is_name(rule.name)) return report_at(file, number, "rule name '%s' is not an identifier", rule.name.c_str());
@@ -123,7 +125,8 @@ int parse_line(RuleReader *reader, const std::string &line, int number) {
   std::string keyword = next_word(line, &pos);
   if (keyword.empty() || keyword[0] == COMMENT_MARK) return 0;
   if (keyword == "condition") return parse_condition(reader, line, pos, number);
-  if (keyword == "rule") return parse_rule(reader, line, pos, number);
+  if (keyword == "rule") return parse_rule(reader, line, pos, number, false);
+  if (keyword == "skip") return parse_rule(reader, line, pos, number, true);
   return report_at(reader->rules.file_name.c_str(), number, "unknown directive '%s'", keyword.c_str());
 }
 

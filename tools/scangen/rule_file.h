@@ -15,6 +15,7 @@ struct ScanRule {
   std::vector<int> conditions;  // start conditions (numbers, ascending) where it is active
   std::string pattern;          // pattern text as written, escapes not yet interpreted
   int line;                     // line of the rule in the file, for diagnostics
+  bool skip;                    // its action does nothing: the engine may pass over its matches
 };
 
 struct RuleSet {
