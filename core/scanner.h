@@ -53,6 +53,9 @@ constexpr size_t YY_MATCH_SLACK = 16;
 
 int yy_next_token();
 inline void yy_begin(int condition) { yy_start_state = 2 * condition + 1; }
+
+// Whether the matched text holds a NUL byte: texts that are used as strings must refuse one.
+bool yy_match_has_nul();
 void yy_echo();  // the default rule's action: the matched text to yy_output_stream
 
 // The failure that no rule action can handle: an action number outside the tables.

@@ -226,6 +226,8 @@ static RefillResult yy_refill() {
   return result;
 }
 
+bool yy_match_has_nul() { return memchr(yy_token_text, 0, yy_token_length) != nullptr; }
+
 void yy_echo() { fwrite(yy_token_text, yy_token_length, 1, yy_output_stream); }
 
 namespace {
@@ -318,7 +320,8 @@ static After end_of_buffer(Match *m) {
     return After::match;
   }
   size_t amount = static_cast<size_t>(nul - m->start);  // the unfinished text before the NUL
-  size_t accepted = static_cast<size_t>(m->last_pos - m->start);
+  // What the match has accepted so far; nothing when bytes were passed over since its start.
+  size_t accepted = m->last_pos > m->start ? static_cast<size_t>(m->last_pos - m->start) : 0;
   yy_token_text = m->start;
   yy_scan_pos = m->p;
   RefillResult result = yy_refill();

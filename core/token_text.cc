@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "process.h"
+#include "scanner.h"
 
 constexpr size_t TOKEN_TEXT_FIRST_SIZE = 32000;  // bytes of the first allocation if none was made
 
@@ -39,6 +40,14 @@ void token_text_append(const char *text, size_t length) {
   memcpy(token_text_buffer + token_text_length, text, length);
   token_text_length += length;
   token_text_buffer[token_text_length] = '\0';
+}
+
+void token_text_append_match() { token_text_append(yy_token_text, yy_token_length); }
+
+int token_text_collect(int condition) {
+  token_text_append_match();
+  yy_begin(condition);
+  return YY_NO_TOKEN;
 }
 
 void token_text_clear() {

@@ -17,6 +17,13 @@ void token_text_allocate(size_t size);
 // Appends `length` bytes and keeps the text NUL-terminated.
 void token_text_append(const char *text, size_t length);
 
+// Appends the current match.
+void token_text_append_match();
+
+// The rule action for the opening backslash and each piece of a quoted name in both rule
+// sets: the match is collected and the scanner stays in, or enters, `condition`.
+int token_text_collect(int condition);
+
 // Empties the text for the next token; the memory stays.
 void token_text_clear();
 

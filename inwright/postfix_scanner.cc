@@ -28,8 +28,6 @@ void reset_postfix_scanner() {
   current_line = 1;
 }
 
-static void append_match() { token_text_append(yy_token_text, yy_token_length); }
-
 [[noreturn]] static void illegal_character(const char *text) {
   printf("ERROR -illegal character %s", text);
   end_process(EXIT_INPUT_FAULT);
@@ -38,7 +36,7 @@ static void append_match() { token_text_append(yy_token_text, yy_token_length); 
 // A NUL inside a quoted name or a comment line would cut the text short wherever it is
 // used as a string, so it is refused like any other byte outside the language.
 static void refuse_nul() {
-  if (memchr(yy_token_text, 0, yy_token_length) != nullptr) illegal_character("");
+  if (yy_match_has_nul()) illegal_character("");
 }
 
 [[noreturn]] static void stop_on_fault(const char *fault) {
@@ -50,33 +48,23 @@ static void require_trees(size_t count) {
   if (node_stack.depth < count) stop_on_fault("missing operand");
 }
 
-// Every action that does more than a store or two is a function of its own that returns
-// what yy_rule_action returns; the dispatch reaches it by a tail call and so needs no stack
-// frame of its own.
-[[gnu::noinline]] static int open_quoted_name() {
-  append_match();
-  yy_begin(QUOTED_NAME);
-  return YY_NO_TOKEN;
-}
-
-[[gnu::noinline]] static int collect_quoted_piece() {
+// A quoted name's text is collected in the work buffer from its opening backslash on; a NUL
+// byte in it is refused (only a single character can be one).
+[[gnu::noinline]] static int collect_quoted_char() {
   refuse_nul();
-  append_match();
-  return YY_NO_TOKEN;
+  return token_text_collect(QUOTED_NAME);
 }
 
-[[gnu::noinline]] static int close_quoted_operand() {
-  append_match();
-  enqueue_fragment(token_text_buffer, token_text_length);
-  push_node(&node_stack, create_leaf());
-  token_text_clear();
-  yy_begin(NORMAL);
-  return YY_NO_TOKEN;
-}
-
-[[gnu::noinline]] static int close_quoted_target() {
-  append_match();
-  output_text(token_text_buffer, token_text_length);
+// The closing piece completes a quoted name: an operand, whose text is queued, or an
+// assignment target, which is written at once.
+[[gnu::noinline]] static int close_quoted_name(bool target) {
+  token_text_append_match();
+  if (target) {
+    output_text(token_text_buffer, token_text_length);
+  } else {
+    enqueue_fragment(token_text_buffer, token_text_length);
+    push_node(&node_stack, create_leaf());
+  }
   token_text_clear();
   yy_begin(NORMAL);
   return YY_NO_TOKEN;
@@ -158,34 +146,37 @@ static int end_scan() {
   return 0;
 }
 
+// Every action that does more than a store or two is a function of its own that returns
+// what yy_rule_action returns: the dispatch reaches it by a tail call and so needs no stack
+// frame of its own. The expression's tokens come first, then names that are copied, then
+// the text around them.
 int yy_rule_action(int action) {
   switch (action) {
-    case RULE_QUOTE_OPEN:
-      return open_quoted_name();
-    case RULE_QUOTE_CLOSE:
-    case RULE_QUOTE_CLOSE_ARGS:
-      return close_quoted_operand();
-    case RULE_QUOTE_CLOSE_TARGET:
-    case RULE_QUOTE_CLOSE_ARGS_TARGET:
-      return close_quoted_target();
-    case RULE_QUOTE_BACKSLASHES:
-    case RULE_QUOTE_CHAR:
-      return collect_quoted_piece();
+    case RULE_IDENTIFIER:
+    case RULE_IDENTIFIER_ARGS:
+    case RULE_NUMBER:
+      return push_operand();
     case RULE_AND:
       return join_operands('&');
     case RULE_OR:
       return join_operands('|');
     case RULE_NOT:
       return negate_top();
-    case RULE_IDENTIFIER:
-    case RULE_IDENTIFIER_ARGS:
-    case RULE_NUMBER:
-      return push_operand();
+    case RULE_SEMICOLON:
+      return end_statement();
     case RULE_TARGET:
     case RULE_TARGET_ARGS:
       return write_target();
-    case RULE_SEMICOLON:
-      return end_statement();
+    case RULE_QUOTE_CLOSE_TARGET:
+    case RULE_QUOTE_CLOSE_ARGS_TARGET:
+      return close_quoted_name(true);
+    case RULE_QUOTE_CLOSE:
+    case RULE_QUOTE_CLOSE_ARGS:
+      return close_quoted_name(false);
+    case RULE_QUOTE_OPEN:
+    case RULE_QUOTE_BACKSLASHES:
+    case RULE_QUOTE_CHAR:
+      return collect_quoted_char();
     case RULE_BLANK:
       return YY_NO_TOKEN;
     case RULE_LBRACE:
@@ -196,14 +187,14 @@ int yy_rule_action(int action) {
       output_char('\n');
       current_line++;
       return YY_NO_TOKEN;
-    case RULE_END_MARKER:
-      return end_scan();
     case RULE_COMMENT_OPEN:
       return open_comment();
     case RULE_COMMENT_LINE:
       return finish_comment_line(true);
     case RULE_COMMENT_TAIL:  // the input ends without a newline: no line completed
       return finish_comment_line(false);
+    case RULE_END_MARKER:
+      return end_scan();
     case RULE_ILLEGAL:
       illegal_character(yy_token_text);
     case RULE_DEFAULT:

@@ -26,8 +26,6 @@ void reset_infix_scanner() {
   current_line = 1;
 }
 
-static void append_match() { token_text_append(yy_token_text, yy_token_length); }
-
 [[noreturn]] static void stop_on_illegal_character() {
   printf("ERROR -illegal character in line %d\n", current_line);
   end_process(EXIT_INPUT_FAULT);
@@ -36,7 +34,7 @@ static void append_match() { token_text_append(yy_token_text, yy_token_length); 
 // Fragments are NUL-terminated, so a NUL byte inside a name or a comment would cut its text
 // short without a word; it is refused like any other byte that is no part of the language.
 static void refuse_nul_bytes() {
-  if (memchr(yy_token_text, '\0', yy_token_length) != nullptr) stop_on_illegal_character();
+  if (yy_match_has_nul()) stop_on_illegal_character();
 }
 
 // Queues the assembled text as one fragment and empties the work buffer for the next token.
@@ -48,18 +46,18 @@ static void queue_assembled_text() {
 // The closing piece of a quoted name: its fragment is the text assembled so far plus the
 // match and one blank.
 [[gnu::noinline]] static int finish_quoted_name() {
-  append_match();
+  token_text_append_match();
   token_text_append(NAME_END, strlen(NAME_END));
   queue_assembled_text();
   yy_begin(NORMAL);
   return ID;
 }
 
-// The pieces of a quoted name are collected; nothing is returned until it closes.
-[[gnu::noinline]] static int collect_match() {
+// A quoted name's text is collected in the work buffer from its opening backslash on, and
+// nothing is returned until it closes; a NUL byte in it is refused.
+[[gnu::noinline]] static int collect_quoted_char() {
   refuse_nul_bytes();
-  append_match();
-  return YY_NO_TOKEN;
+  return token_text_collect(QUOTED_NAME);
 }
 
 [[gnu::noinline]] static int start_comment() {
@@ -90,12 +88,6 @@ static void queue_assembled_text() {
 // The actions that do more than return a token code are functions of their own, which the
 // dispatch below reaches by a tail call: the dispatch itself then needs no stack frame, and a
 // token such as "&" costs little more than the jump to its case.
-[[gnu::noinline]] static int open_quoted_name() {
-  append_match();
-  yy_begin(QUOTED_NAME);
-  return YY_NO_TOKEN;
-}
-
 [[gnu::noinline]] static int queue_name() {
   enqueue_matched_name();
   return ID;
@@ -111,25 +103,16 @@ static void queue_assembled_text() {
   return YY_NO_TOKEN;
 }
 
+// The tokens that are only their code first, then those that queue a fragment, then the
+// text between tokens and the quoted names and comments that take several matches.
 int yy_rule_action(int action) {
   switch (action) {
-    case RULE_QUOTE_OPEN:
-      return open_quoted_name();
-    case RULE_QUOTE_CLOSE:
-    case RULE_QUOTE_CLOSE_ARGS:
-      return finish_quoted_name();
-    case RULE_QUOTE_BACKSLASHES:
-    case RULE_QUOTE_CHAR:
-      return collect_match();
     case RULE_AND:
       return AND;
     case RULE_OR:
       return OR;
     case RULE_NOT:
       return NOT;
-    case RULE_IDENTIFIER:
-    case RULE_IDENTIFIER_ARGS:
-      return queue_name();
     case RULE_LPAREN:
       return '(';
     case RULE_RPAREN:
@@ -138,17 +121,27 @@ int yy_rule_action(int action) {
       return EQ;
     case RULE_SEMICOLON:
       return SEMICOL;
-    case RULE_NUMBER:
-      return queue_number();
-    case RULE_BLANK:
-      return YY_NO_TOKEN;
     case RULE_LBRACE:
       return '{';
     case RULE_RBRACE:
       return '}';
+    case RULE_IDENTIFIER:
+    case RULE_IDENTIFIER_ARGS:
+      return queue_name();
+    case RULE_NUMBER:
+      return queue_number();
+    case RULE_BLANK:
+      return YY_NO_TOKEN;
     case RULE_NEWLINE:
       current_line++;
       return YY_NO_TOKEN;
+    case RULE_QUOTE_OPEN:
+    case RULE_QUOTE_BACKSLASHES:
+    case RULE_QUOTE_CHAR:
+      return collect_quoted_char();
+    case RULE_QUOTE_CLOSE:
+    case RULE_QUOTE_CLOSE_ARGS:
+      return finish_quoted_name();
     case RULE_COMMENT_OPEN:
       return start_comment();
     case RULE_COMMENT_LINE:
