@@ -16,10 +16,7 @@ int report_at(const char *place, int line, const char *format, ...) {
   std::string text;
   if (place != nullptr) {
     text = place;
-    if (line > 0) {
-      text += ':';  // appended piecewise: g++ 12 -O3 misreads "x" + to_string() (-Wrestrict)
-      text += std::to_string(line);
-    }
+    if (line > 0) text += ":" + std::to_string(line);
     text += ": ";
   }
   va_list args;
