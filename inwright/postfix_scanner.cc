@@ -31,7 +31,7 @@ void reset_postfix_scanner() {
 static void append_match() { token_text_append(yy_token_text, yy_token_length); }
 
 [[noreturn]] static void illegal_character(const char *text) {
-  printf("ERROR -illegal character %s", text);
+  fprintf(message_stream, "ERROR -illegal character %s", text);
   end_process(EXIT_INPUT_FAULT);
 }
 
@@ -42,7 +42,7 @@ static void refuse_nul() {
 }
 
 [[noreturn]] static void stop_on_fault(const char *fault) {
-  printf("ERROR -%s in line %d\n", fault, current_line);
+  fprintf(message_stream, "ERROR -%s in line %d\n", fault, current_line);
   end_process(EXIT_INPUT_FAULT);
 }
 

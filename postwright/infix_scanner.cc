@@ -27,7 +27,7 @@ void reset_infix_scanner() {
 static void append_match() { token_text_append(yy_token_text, yy_token_length); }
 
 [[noreturn]] static void stop_on_illegal_character() {
-  printf("ERROR -illegal character in line %d\n", current_line);
+  fprintf(message_stream, "ERROR -illegal character in line %d\n", current_line);
   end_process(EXIT_INPUT_FAULT);
 }
 
@@ -76,7 +76,7 @@ static int finish_comment(bool with_newline) {
 }
 
 [[noreturn]] static void end_in_quoted_name() {
-  printf("ERROR -unterminated quoted name in line %d\n", current_line);
+  fprintf(message_stream, "ERROR -unterminated quoted name in line %d\n", current_line);
   end_process(EXIT_INPUT_FAULT);
 }
 
