@@ -313,11 +313,14 @@ TEST(CommandLine, HelpAndVersion) {
   EXPECT_NE(version.out.find("License MIT"), std::string::npos);
 }
 
-TEST(Example, FeaturesFileConvertsAsWorkedOutByHand) {
-  RunResult r = run_conversion(POSTWRIGHT, read_file(EXAMPLES_DIR "/features.infix"));
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, COMPLETED);
-  EXPECT_EQ(r.output, read_file(EXAMPLES_DIR "/features.infix.expected"));
+// Each bundled example converts to the file worked out by hand beside it.
+TEST(Example, FeaturesFilesConvertAsWorkedOutByHand) {
+  for (const auto &[program, sample] : {std::pair{POSTWRIGHT, "features.infix"}, {INWRIGHT_EXE, "features.postfix"}}) {
+    RunResult r = run_conversion(program, read_file(EXAMPLES_DIR "/"s + sample));
+    EXPECT_EQ(r.status, 0) << sample;
+    EXPECT_EQ(r.out, COMPLETED) << sample;
+    EXPECT_EQ(r.output, read_file(EXAMPLES_DIR "/"s + sample + ".expected")) << sample;
+  }
 }
 
 }  // namespace
