@@ -35,7 +35,7 @@ check: deps
 	cmake --workflow --preset asan
 
 install: configure
-	cmake --build --preset release --target postwright inwright man_pages
+	cmake --build --preset release --target postwright inwright man_pages compressed_docs
 	DESTDIR="$(DESTDIR)" cmake --install build/release --prefix "$(PREFIX)" --strip
 
 package: configure
