@@ -59,6 +59,7 @@ constexpr char QUIET_OPTION = 'q';    // the one short option
 static void print_help(const ProgramTexts *program) {
   fputs(program->usage, stdout);
   fputs(program->options, stdout);
+  check_standard_output(program);
   end_process(EXIT_SUCCESS);
 }
 
@@ -68,6 +69,7 @@ static void print_version(const ProgramTexts *program) {
   puts("License MIT: <https://opensource.org/licenses/MIT>.");
   puts("This is free software: you are free to change and redistribute it.");
   puts("There is NO WARRANTY, to the extent permitted by law.");
+  check_standard_output(program);
   end_process(EXIT_SUCCESS);
 }
 
@@ -194,4 +196,6 @@ bool is_same_file(FILE *input, const char *output_path) {
   return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
-bool standard_output_failed() { return fflush(stdout) != 0 || ferror(stdout) != 0; }
+void check_standard_output(const ProgramTexts *program) {
+  if (fflush(stdout) != 0 || ferror(stdout) != 0) fail(program->standard_output_failure);
+}

@@ -3,7 +3,7 @@
 // guard against writing over the input, and the check of standard output at the end.
 // Entry points in the order a driver calls them: open_standard_descriptors,
 // parse_command_line, print_time_banner, open_input, is_same_file, open_output,
-// standard_output_failed; fail for the file failures.
+// check_standard_output; fail for the file failures.
 #ifndef CORE_DRIVER_SUPPORT_H
 #define CORE_DRIVER_SUPPORT_H
 
@@ -14,9 +14,10 @@ constexpr char STANDARD_STREAM_NAME[] = "-";
 
 // One program's fixed texts for the shared command-line handling.
 struct ProgramTexts {
-  const char *name;     // the program's name in messages and in --version: "postwright"
-  const char *usage;    // the usage line and the one-line description
-  const char *options;  // the rest of --help: options, file names, exit status, the manual
+  const char *name;                     // the program's name in messages and in --version: "postwright"
+  const char *usage;                    // the usage line and the one-line description
+  const char *options;                  // the rest of --help: options, file names, exit status, the manual
+  const char *standard_output_failure;  // what fail prints when standard output lost something
 };
 
 // What the command line asks for, set by parse_command_line.
@@ -25,7 +26,7 @@ struct CommandLine {
   const char *output_path;  // the second file name; "-" is standard output
   bool quiet;               // -q, --quiet: no start and stop banners
 };
-extern CommandLine command_line;
+extern CommandLine command_line;  // all null and false until parse_command_line
 
 // Opens /dev/null on each of descriptors 0, 1 and 2 that is closed. Run first: otherwise
 // the output file would be opened as a missing standard descriptor, and everything meant for
@@ -61,9 +62,11 @@ FILE *open_output(const char *path);
 // loses nothing and may serve as both.
 bool is_same_file(FILE *input, const char *output_path);
 
-// Whether standard output lost something: flushes it and tests its error indicator. Called
-// once, after the stop banner.
-bool standard_output_failed();
+// Flushes standard output and fails with the program's message when it lost something (its
+// error indicator is set). Called once at the end of a run, after the stop banner, and after
+// --help and --version. With "-" as the output the converted text goes through a stream of
+// its own, so its failures are the output file's.
+void check_standard_output(const ProgramTexts *program);
 
 // Writes `message` to standard error and ends the process with status 1: the drivers' file
 // failures.

@@ -29,6 +29,7 @@ static const ProgramTexts INWRIGHT = {
     "command line or a file that cannot be opened or written, 2 if memory ran out.\n"
     "\n"
     "Full documentation: man inwright\n",
+    "Error writing standard output.\nExiting\n",
 };
 
 int inwright_main(int argc, char **argv) {
@@ -40,13 +41,13 @@ int inwright_main(int argc, char **argv) {
   if (is_same_file(yy_input_stream, command_line.output_path)) fail("Input and output are the same file.\nExiting\n");
   output_stream = open_output(command_line.output_path);
   if (output_stream == nullptr) fail("Error creating output file.\nExiting\n");
-  yy_output_stream = message_stream;
+  yy_output_stream = message_stream;  // the scanner's echo goes where the messages go
 
   yy_next_token();
 
   fclose(yy_input_stream);
   if (!output_close()) fail("Error writing output file.\nExiting\n");
   print_time_banner("Stop ");
-  if (standard_output_failed()) fail("Error writing standard output.\nExiting\n");
+  check_standard_output(&INWRIGHT);
   end_process(EXIT_SUCCESS);
 }

@@ -33,6 +33,7 @@ static const ProgramTexts POSTWRIGHT = {
     "command line or a file that cannot be opened or written, 2 if memory ran out.\n"
     "\n"
     "Full documentation: man postwright\n",
+    "Cannot write standard output.\nExiting\n",
 };
 constexpr int STREAM_BUFFER_SIZE = 0x7fff;  // full buffering of both files, in bytes
 
@@ -53,11 +54,11 @@ int postwright_main(int argc, char **argv) {
   token_text_allocate(TOKEN_TEXT_INITIAL_SIZE);
   clear_fragment_queue();
   open_files(command_line.input_path, command_line.output_path);
-  yy_output_stream = message_stream;
+  yy_output_stream = message_stream;  // the scanner's echo goes where the messages go
   int result = parse_input();
   fclose(yy_input_stream);
   if (!output_close()) fail("Cannot write output file.\nExiting\n");
   print_time_banner("Stop ");
-  if (standard_output_failed()) fail("Cannot write standard output.\nExiting\n");
+  check_standard_output(&POSTWRIGHT);
   end_process(result == parse_accepted ? EXIT_SUCCESS : EXIT_INPUT_FAULT);
 }

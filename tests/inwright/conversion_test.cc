@@ -167,6 +167,7 @@ TEST(CommandLine, StandardStreams) {
       {"inwright bad out <&- >&- 2>&-", 1, "", "", "y ="},
       {"inwright in out >/dev/full", 1, "", "Error writing standard output.\nExiting\n", "y =a&b;\n"},
       {"inwright in - >/dev/full", 1, "", START + "Error writing output file.\nExiting\n", "<none>"},
+      {"inwright --version >/dev/full", 1, "", "Error writing standard output.\nExiting\n", "<none>"},
   };
   for (const Expect &e : table) {
     RunResult r = run_script(e.script, {{"in", "y = a b & ;\n"}, {"bad", "y = a & ;\n"}}, {INWRIGHT_EXE});

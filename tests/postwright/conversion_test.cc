@@ -280,6 +280,8 @@ TEST(CommandLine, StandardStreams) {
       {"closed standard streams", "postwright bad out <&- >&- 2>&-", 1, "", "", "a =b "},
       {"standard output unwritable", "postwright in out >/dev/full", 1, "", "Cannot write standard output.\nExiting\n",
        "a =b ;\n"},
+      {"help to an unwritable standard output", "postwright --help >/dev/full", 1, "",
+       "Cannot write standard output.\nExiting\n", "<none>"},
       {"nothing lost when quiet", "postwright -q in out >/dev/full", 0, "", "", "a =b ;\n"},
       {"standard output as the output file", "postwright in - >/dev/full", 1, "",
        "<start>\nCannot write output file.\nExiting\n", "<none>"},
