@@ -46,6 +46,7 @@ int inwright_main(int argc, char **argv) {
   yy_next_token();
 
   fclose(yy_input_stream);
+  yy_input_stream = nullptr;  // a harness that runs the driver again closes only what is left open
   if (!output_close()) fail("Error writing output file.\nExiting\n");
   print_time_banner("Stop ");
   check_standard_output(&INWRIGHT);

@@ -57,6 +57,7 @@ int postwright_main(int argc, char **argv) {
   yy_output_stream = message_stream;  // the scanner's echo goes where the messages go
   int result = parse_input();
   fclose(yy_input_stream);
+  yy_input_stream = nullptr;  // a harness that runs the driver again closes only what is left open
   if (!output_close()) fail("Cannot write output file.\nExiting\n");
   print_time_banner("Stop ");
   check_standard_output(&POSTWRIGHT);
