@@ -21,8 +21,8 @@
 #endif
 
 constexpr long NANOSECONDS_PER_HUNDREDTH = 10000000;
-constexpr int FILE_ARGUMENTS = 2;  // input, output
-constexpr int STANDARD_DESCRIPTORS = 3;
+constexpr int FILE_ARGUMENTS = 2;        // input, output
+constexpr int STANDARD_DESCRIPTORS = 3;  // 0, 1 and 2: standard input, output and error
 
 CommandLine command_line = {nullptr, nullptr, false};
 
@@ -42,13 +42,15 @@ void open_standard_descriptors(const char *program) {
   }
 }
 
+static bool is_standard_stream(const char *path) { return strcmp(path, STANDARD_STREAM_NAME) == 0; }
+
 // --- The command line ---
 
-static const char *const LONG_OPTIONS[] = {"help", "quiet", "version"};  // ORDER LONG_OPTIONS
-enum LongOption { OPTION_HELP, OPTION_QUIET, OPTION_VERSION, OPTION_COUNT };
-constexpr int NO_OPTION = -1;         // no long option starts so
-constexpr int AMBIGUOUS_OPTION = -2;  // several long options start so
-constexpr char QUIET_OPTION = 'q';    // the one short option
+static const char *const LONG_OPTIONS[] = {"help", "quiet", "version"};       // ORDER LONG_OPTIONS
+enum LongOption { OPTION_HELP, OPTION_QUIET, OPTION_VERSION, OPTION_COUNT };  // ORDER LONG_OPTIONS
+constexpr int NO_OPTION = -1;                                                 // no long option starts so
+constexpr int AMBIGUOUS_OPTION = -2;                                          // several long options start so
+constexpr char QUIET_OPTION = 'q';                                            // the one short option
 
 // Ends a usage error whose reason the caller printed: the hint, then status 1.
 [[noreturn]] static void usage_error(const ProgramTexts *program) {
@@ -56,14 +58,14 @@ constexpr char QUIET_OPTION = 'q';    // the one short option
   end_process(EXIT_INPUT_FAULT);
 }
 
-static void print_help(const ProgramTexts *program) {
+[[noreturn]] static void print_help(const ProgramTexts *program) {
   fputs(program->usage, stdout);
   fputs(program->options, stdout);
   check_standard_output(program);
   end_process(EXIT_SUCCESS);
 }
 
-static void print_version(const ProgramTexts *program) {
+[[noreturn]] static void print_version(const ProgramTexts *program) {
   printf("%s (postwright) %s\n", program->name, PROGRAM_VERSION);
   printf("Copyright (C) %s\n", PROGRAM_COPYRIGHT);
   puts("License MIT: <https://opensource.org/licenses/MIT>.");
@@ -102,7 +104,7 @@ static void take_long_option(const char *argument, const ProgramTexts *program) 
   }
   if (option == OPTION_HELP) print_help(program);
   if (option == OPTION_VERSION) print_version(program);
-  command_line.quiet = true;
+  if (option == OPTION_QUIET) command_line.quiet = true;
 }
 
 // "-q", also repeated ("-qq").
@@ -142,7 +144,7 @@ void parse_command_line(int argc, char **argv, const ProgramTexts *program) {
   }
   command_line.input_path = files[0];
   command_line.output_path = files[1];
-  if (strcmp(command_line.output_path, STANDARD_STREAM_NAME) == 0) message_stream = stderr;
+  if (is_standard_stream(command_line.output_path)) message_stream = stderr;
 }
 
 // --- Banners and files ---
@@ -161,8 +163,6 @@ void fail(const char *message) {
   fputs(message, stderr);
   end_process(EXIT_INPUT_FAULT);
 }
-
-static bool is_standard_stream(const char *path) { return strcmp(path, STANDARD_STREAM_NAME) == 0; }
 
 // A stream of its own on a duplicate of standard descriptor `fd`.
 static FILE *open_duplicate(int fd, const char *mode) {
