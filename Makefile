@@ -1,22 +1,45 @@
-# Thin wrapper over the CMake presets.
-#   make run    build (optimised) and convert the bundled examples both ways
-#   make check  build and test twice: optimised, then under AddressSanitizer and UBSan
-#   make bench  build (optimised) and run the benchmarks
+# Thin wrapper over the CMake presets. Every target first makes sure that the Debian packages
+# are installed (tools/deps.sh installs what is missing, or says what to install).
+#   make run      build the two programs only and convert the bundled examples both ways;
+#                 fails if a result differs from the expected file beside its input
+#   make check    build and test twice: optimised with g++, then with clang++ under
+#                 AddressSanitizer and UBSan
+#   make install  install the programs, the manual pages and the docs under PREFIX
+#                 (default /usr/local); DESTDIR is put in front of every path
+#   make package  build the Debian package (build/release/postwright_*.deb)
+#   make bench    build (optimised) and run the benchmarks
 
-.PHONY: all build run check bench clean
+PREFIX ?= /usr/local
+
+.PHONY: all deps configure programs build run check install package bench clean
 
 all: build
 
-build:
+deps:
+	sh tools/deps.sh
+
+configure: deps
 	cmake --preset release
+
+programs: configure
+	cmake --build --preset release --target postwright inwright
+
+build: configure
 	cmake --build --preset release
 
-run: build
+run: programs
 	sh examples/run.sh build/release
 
-check:
+check: deps
 	cmake --workflow --preset release
 	cmake --workflow --preset asan
+
+install: configure
+	cmake --build --preset release --target postwright inwright man_pages compressed_docs
+	DESTDIR="$(DESTDIR)" cmake --install build/release --prefix "$(PREFIX)" --strip
+
+package: configure
+	cmake --build --preset release --target package
 
 bench: build
 	sh bench/run.sh build/release

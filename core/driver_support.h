@@ -1,31 +1,79 @@
-// What both command-line drivers share: the time banners, the standard options and usage
-// line, the guard against writing over the input, and the check that the output reached its
-// file before a run counts as a success.
+// What both command-line drivers share: the standard descriptors, the command line (options,
+// "-" for the standard streams, usage errors), the time banners, opening the two files, the
+// guard against writing over the input, and the check of standard output at the end.
+// Entry points in the order a driver calls them: open_standard_descriptors,
+// parse_command_line, print_time_banner, open_input, is_same_file, open_output,
+// check_standard_output; fail for the file failures.
 #ifndef CORE_DRIVER_SUPPORT_H
 #define CORE_DRIVER_SUPPORT_H
 
 #include <cstdio>
 
-// Prints "LABEL obliczen: H : M : S : C \n" with the local time; LABEL is "Start" or "Stop ".
-void print_time_banner(const char *label);
+// As a file name, "-" is standard input (first name) or standard output (second name).
+constexpr char STANDARD_STREAM_NAME[] = "-";
 
-// `usage` is the program's usage line and one-line description. "--help" alone prints it on
-// standard output and "--version" alone the version, both ending the process with status 0;
-// fewer than two file names print it on standard error and end it with status 1.
-void handle_standard_options(int argc, char **argv, const char *program, const char *usage);
+// One program's fixed texts for the shared command-line handling.
+struct ProgramTexts {
+  const char *name;                     // the program's name in messages and in --version: "postwright"
+  const char *usage;                    // the usage line and the one-line description
+  const char *options;                  // the rest of --help: options, file names, exit status, the manual
+  const char *standard_output_failure;  // what fail prints when standard output lost something
+};
+
+// What the command line asks for, set by parse_command_line.
+struct CommandLine {
+  const char *input_path;   // the first file name; "-" is standard input
+  const char *output_path;  // the second file name; "-" is standard output
+  bool quiet;               // -q, --quiet: no start and stop banners
+};
+extern CommandLine command_line;  // all null and false until parse_command_line
+
+// Opens /dev/null on each of descriptors 0, 1 and 2 that is closed. Run first: otherwise
+// the output file would be opened as a missing standard descriptor, and everything meant for
+// that stream (banners, messages) would land in the converted text.
+void open_standard_descriptors(const char *program);
+
+// Reads the options and the two file names into command_line. Options may come anywhere
+// among the arguments; "--" ends them. --help and --version print to standard output and end
+// the process with status 0; an unknown option or a missing file name prints one line with
+// the reason and a hint on standard error and ends it with status 1. File names after the
+// second are ignored. With "-" as the output, message_stream becomes standard error, so that
+// standard output carries nothing but the converted text.
+void parse_command_line(int argc, char **argv, const ProgramTexts *program);
+
+// Prints "LABEL obliczen: H : M : S : C \n" with the local time on message_stream, unless
+// the banners are turned off; LABEL is "Start" or "Stop ".
+void print_time_banner(const char *label);
 
 // Opens the input file for reading in text mode, or returns null. A directory counts as a
 // file that cannot be opened: the C library opens it, but the first read would fail and end
-// the run with the scanner's fatal read error after the output was already created.
+// the run with the scanner's fatal read error after the output was already created. "-" is
+// a stream of its own on standard input's file, so closing it leaves stdin alone.
 FILE *open_input(const char *path);
 
-// Whether `output_path` names the regular file open as `input`. Opening the output empties
-// it, which would destroy the input before a byte of it is read; a device such as /dev/null
+// Creates or empties the output file for writing in text mode, or returns null. "-" is a
+// stream of its own on standard output's file, so that closing it reports every failed
+// write as the output file's failure and leaves stdout alone.
+FILE *open_output(const char *path);
+
+// Whether the output named `output_path` ("-": standard output) is the regular file open as
+// `input`. Opening the output empties it, which would destroy the input before a byte of it
+// is read, and a file that is read while it grows never ends; a device such as /dev/null
 // loses nothing and may serve as both.
 bool is_same_file(FILE *input, const char *output_path);
+
+// Flushes standard output and fails with the program's message when it lost something (its
+// error indicator is set). Called once at the end of a run, after the stop banner, and after
+// --help and --version. With "-" as the output the converted text goes through a stream of
+// its own, so its failures are the output file's.
+void check_standard_output(const ProgramTexts *program);
 
 // Writes `message` to standard error and ends the process with status 1: the drivers' file
 // failures.
 [[noreturn]] void fail(const char *message);
+
+// Returns command_line and message_stream to their values at program start: for tests and
+// fuzz targets that run a driver several times in one process.
+void reset_driver_support();
 
 #endif

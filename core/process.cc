@@ -7,6 +7,7 @@
 #include "output.h"
 
 void (*end_process_hook)(int status) = nullptr;
+FILE *message_stream = stdout;
 
 void end_process(int status) {
   output_flush();

@@ -1,8 +1,11 @@
 // The one way a run ends: end_process(status) for every exit, die(who) when memory runs out,
 // and yy_fatal for the scanner's own fatal errors. A test or fuzz target that runs a whole
 // program inside its own process sets end_process_hook to get control back instead of exit.
+// Also where a run's console messages go: message_stream.
 #ifndef CORE_PROCESS_H
 #define CORE_PROCESS_H
+
+#include <cstdio>
 
 constexpr int EXIT_INPUT_FAULT = 1;     // the user's input or environment is at fault
 constexpr int EXIT_INTERNAL_FAULT = 2;  // out of memory, or the scanner's own fatal errors
@@ -11,6 +14,10 @@ constexpr int EXIT_INTERNAL_FAULT = 2;  // out of memory, or the scanner's own f
 // in place of exit. It must not return: it jumps back to the harness that ran the program.
 // Null in the programs, which exit.
 extern void (*end_process_hook)(int status);
+
+// Where the banners, the input-error messages and the scanner's echo go: standard output, or
+// standard error while standard output carries the converted text ("-" as the output file).
+extern FILE *message_stream;
 
 // Writes out the converted output held so far and ends the run with `status`.
 [[noreturn]] void end_process(int status);

@@ -29,7 +29,7 @@ void reset_postfix_scanner() {
 }
 
 [[noreturn]] static void illegal_character(const char *text) {
-  printf("ERROR -illegal character %s", text);
+  fprintf(message_stream, "ERROR -illegal character %s", text);
   end_process(EXIT_INPUT_FAULT);
 }
 
@@ -40,7 +40,7 @@ static void refuse_nul() {
 }
 
 [[noreturn]] static void stop_on_fault(const char *fault) {
-  printf("ERROR -%s in line %d\n", fault, current_line);
+  fprintf(message_stream, "ERROR -%s in line %d\n", fault, current_line);
   end_process(EXIT_INPUT_FAULT);
 }
 

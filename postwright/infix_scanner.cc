@@ -27,7 +27,7 @@ void reset_infix_scanner() {
 }
 
 [[noreturn]] static void stop_on_illegal_character() {
-  printf("ERROR -illegal character in line %d\n", current_line);
+  fprintf(message_stream, "ERROR -illegal character in line %d\n", current_line);
   end_process(EXIT_INPUT_FAULT);
 }
 
@@ -81,7 +81,7 @@ static void queue_assembled_text() {
 }
 
 [[noreturn]] static void end_in_quoted_name() {
-  printf("ERROR -unterminated quoted name in line %d\n", current_line);
+  fprintf(message_stream, "ERROR -unterminated quoted name in line %d\n", current_line);
   end_process(EXIT_INPUT_FAULT);
 }
 

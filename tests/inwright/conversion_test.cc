@@ -102,9 +102,9 @@ std::string case_name(const ::testing::TestParamInfo<Case> &info) {
 
 INSTANTIATE_TEST_SUITE_P(Inwright, Conversion, ::testing::ValuesIn(cases()), case_name);
 
-const std::string USAGE =
-    "Usage: inwright POSTFIX_INPUT INFIX_OUTPUT\n"
-    "Convert Boolean assignment statements from postfix to infix notation.\n";
+std::string usage_error(const std::string &reason) {
+  return "inwright: " + reason + "\nTry 'inwright --help' for more information.\n";
+}
 
 TEST(CommandLine, OptionsAndUsage) {
   struct Expect {
@@ -113,13 +113,16 @@ TEST(CommandLine, OptionsAndUsage) {
     int status;
   };
   const std::vector<Expect> table = {
-      {{}, "", USAGE, 1},
-      {{"only-one"}, "", USAGE, 1},
-      {{"--help"}, USAGE, "", 0},
-      {{"--version"}, "inwright (postwright) 1.0.0\n", "", 0},
+      {{}, "", usage_error("missing file operand"), 1},
+      {{"only-one"}, "", usage_error("missing output file operand after 'only-one'"), 1},
+      {{"-x", "/dev/null", "/dev/null"}, "", usage_error("invalid option -- 'x'"), 1},
+      {{"/dev/null", "--version=2", "/dev/null"}, "", usage_error("option '--version' doesn't allow an argument"), 1},
       {{"/nonexistent/in", "/nonexistent/out"}, START, "Error opening input file.\nExiting\n", 1},
       {{"/", "/nonexistent/out"}, START, "Error opening input file.\nExiting\n", 1},  // a directory
       {{"/dev/null", "/dev/null"}, DONE, "", 0},  // a device is not emptied by opening it
+      {{"/dev/null", "/dev/null", "--quiet"}, "", "", 0},
+      {{"--", "-q", "/dev/null"}, START, "Error opening input file.\nExiting\n", 1},
+      {{"-", "-"}, "", DONE, 0},  // standard input is /dev/null here
   };
   for (const Expect &e : table) {
     RunResult r = run_command(INWRIGHT_EXE, e.args);
@@ -146,6 +149,33 @@ TEST(CommandLine, UnusableOutput) {
   }
   EXPECT_EQ(read_file(input), text);
   remove_scratch_dir(dir);
+}
+
+// Standard streams that are closed, unwritable or carry the data: command lines as a user
+// types them, in a directory that holds `in` (one statement) and `bad` (a missing operand).
+TEST(CommandLine, StandardStreams) {
+  struct Expect {
+    const char *script;
+    int status;
+    std::string out, err;
+    std::string output;  // the file `out` afterwards, "<none>" when it was not created
+  };
+  const std::vector<Expect> table = {
+      {"inwright - out <in", 0, DONE, "", "y =a&b;\n"},
+      {"inwright bad -", 1, "y =", START + "ERROR -missing operand in line 1\n", "<none>"},
+      {"inwright -q bad out", 1, "ERROR -missing operand in line 1\n", "", "y ="},
+      {"inwright bad out <&- >&- 2>&-", 1, "", "", "y ="},
+      {"inwright in out >/dev/full", 1, "", "Error writing standard output.\nExiting\n", "y =a&b;\n"},
+      {"inwright in - >/dev/full", 1, "", START + "Error writing output file.\nExiting\n", "<none>"},
+      {"inwright --version >/dev/full", 1, "", "Error writing standard output.\nExiting\n", "<none>"},
+  };
+  for (const Expect &e : table) {
+    RunResult r = run_script(e.script, {{"in", "y = a b & ;\n"}, {"bad", "y = a & ;\n"}}, {INWRIGHT_EXE});
+    EXPECT_EQ(r.status, e.status) << e.script;
+    EXPECT_EQ(r.out, e.out) << e.script;
+    EXPECT_EQ(r.err, e.err) << e.script;
+    EXPECT_EQ(r.output_exists ? r.output : "<none>", e.output) << e.script;
+  }
 }
 
 }  // namespace

@@ -222,17 +222,32 @@ struct CommandCase {
   std::string output;  // DIR/out afterwards, "<none>" when it was not created
 };
 
-const char USAGE[] =
-    "Usage: postwright INFIX_INPUT POSTFIX_OUTPUT\n"
-    "Converts Boolean assignment statements from infix to postfix notation.\n";
+std::string usage_error(const std::string &reason) {
+  return "postwright: " + reason + "\nTry 'postwright --help' for more information.\n";
+}
 
+// Options come anywhere among the arguments; "--" ends them; none of the usage errors
+// creates the output file.
 TEST(CommandLine, ArgumentsAndFiles) {
   const std::vector<CommandCase> cases = {
-      {"no arguments", {}, 1, "", USAGE, "<none>"},
-      {"one file name", {"IN"}, 1, "", USAGE, "<none>"},
-      {"help", {"--help"}, 0, USAGE, "", "<none>"},
-      {"version", {"--version"}, 0, "postwright (postwright) 1.0.0\n", "", "<none>"},
-      {"unknown option alone", {"--verbose"}, 1, "", USAGE, "<none>"},
+      {"no arguments", {}, 1, "", usage_error("missing file operand"), "<none>"},
+      {"one file name", {"only-one"}, 1, "", usage_error("missing output file operand after 'only-one'"), "<none>"},
+      {"unknown option alone", {"--verbose"}, 1, "", usage_error("unrecognized option '--verbose'"), "<none>"},
+      {"unknown short option", {"IN", "-qx", "DIR/out"}, 1, "", usage_error("invalid option -- 'x'"), "<none>"},
+      {"option with a value",
+       {"--quiet=yes", "IN", "DIR/out"},
+       1,
+       "",
+       usage_error("option '--quiet' doesn't allow an argument"),
+       "<none>"},
+      {"quiet after the files", {"IN", "DIR/out", "-q"}, 0, "", "", "a =b ;\n"},
+      {"abbreviated option", {"--qu", "IN", "DIR/out"}, 0, "", "", "a =b ;\n"},
+      {"double dash ends the options",
+       {"--", "--help", "DIR/out"},
+       1,
+       "<start>\n",
+       "Cannot open input file.\nExiting\n",
+       "<none>"},
       {"extra arguments ignored", {"IN", "DIR/out", "extra"}, 0, COMPLETED, "", "a =b ;\n"},
       {"missing input", {"DIR/missing", "DIR/out"}, 1, "<start>\n", "Cannot open input file.\nExiting\n", "<none>"},
       {"directory as input", {"DIR", "DIR/out"}, 1, "<start>\n", "Cannot open input file.\nExiting\n", "<none>"},
@@ -286,11 +301,86 @@ TEST(CommandLine, LargeOutputToFullDisk) {
   EXPECT_EQ(r.err, "Cannot write output file.\nExiting\n");
 }
 
-TEST(Example, FeaturesFileConvertsAsWorkedOutByHand) {
-  RunResult r = run_conversion(POSTWRIGHT, read_file(EXAMPLES_DIR "/features.infix"));
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, COMPLETED);
-  EXPECT_EQ(r.output, read_file(EXAMPLES_DIR "/features.infix.expected"));
+// The standard streams as the files, the two programs in a pipe, closed and unwritable
+// standard streams: command lines as a user types them, in a directory that holds `in`
+// (one statement), `bad` (an illegal character) and the bundled features example.
+struct ScriptCase {
+  const char *name;
+  const char *script;
+  int status;
+  std::string out;     // standard output, banners as <start> and <stop>
+  std::string err;     // standard error, likewise
+  std::string output;  // the file `out` afterwards, "<none>" when it was not created
+};
+
+const std::string BANNERS_ON_ERR = COMPLETED;  // standard error of an uneventful run with "-" as the output
+
+TEST(CommandLine, StandardStreams) {
+  const std::vector<ScriptCase> cases = {
+      {"input from standard input", "postwright - out <in", 0, COMPLETED, "", "a =b ;\n"},
+      {"output to standard output", "postwright in -", 0, "a =b ;\n", BANNERS_ON_ERR, "<none>"},
+      {"both standard streams", "postwright - - <in >out", 0, "", BANNERS_ON_ERR, "a =b ;\n"},
+      {"messages and echo beside the data", "printf 'q = \\\\a\\nb\\\\;\\n+' | postwright - -", 1, "q =\\ab\\ ;\n",
+       "<start>\n\nERROR -illegal character in line 2\n", "<none>"},
+      {"quiet drops the banners only", "postwright -q bad out", 1, "ERROR -illegal character in line 1\n", "", "a =b "},
+      {"a file named like an option", "cp in ./-q && postwright -q -- -q out", 0, "", "", "a =b ;\n"},
+      {"a file named -", "cp in ./- && postwright -q ./- out", 0, "", "", "a =b ;\n"},
+      // Read back by inwright, the pipe gives the same file as the two steps through a file.
+      {"pipe into inwright",
+       "postwright -q features.infix - | inwright -q - piped && "
+       "postwright -q features.infix step && inwright -q step twostep && cmp piped twostep",
+       0, "", "", "<none>"},
+      {"same file as standard input", "postwright - in <in", 1, "<start>\n",
+       "Input and output are the same file.\nExiting\n", "<none>"},
+      {"same file as standard output", "postwright in - >>in", 1, "",
+       "<start>\nInput and output are the same file.\nExiting\n", "<none>"},
+      // Closed standard streams are /dev/null: nothing meant for them lands in the output file.
+      {"closed standard streams", "postwright bad out <&- >&- 2>&-", 1, "", "", "a =b "},
+      {"standard output unwritable", "postwright in out >/dev/full", 1, "", "Cannot write standard output.\nExiting\n",
+       "a =b ;\n"},
+      {"help to an unwritable standard output", "postwright --help >/dev/full", 1, "",
+       "Cannot write standard output.\nExiting\n", "<none>"},
+      {"nothing lost when quiet", "postwright -q in out >/dev/full", 0, "", "", "a =b ;\n"},
+      {"standard output as the output file", "postwright in - >/dev/full", 1, "",
+       "<start>\nCannot write output file.\nExiting\n", "<none>"},
+      {"output file fails first", "postwright in /dev/full >/dev/full", 1, "", "Cannot write output file.\nExiting\n",
+       "<none>"},
+  };
+  const std::string features = read_file(EXAMPLES_DIR "/features.infix");
+  for (const ScriptCase &c : cases) {
+    RunResult r = run_script(c.script, {{"in", "a = b;\n"}, {"bad", "a = b + c;\n"}, {"features.infix", features}},
+                             {POSTWRIGHT, INWRIGHT_EXE});
+    EXPECT_EQ(r.status, c.status) << c.name;
+    EXPECT_EQ(r.out, c.out) << c.name;
+    EXPECT_EQ(r.err, c.err) << c.name;
+    EXPECT_EQ(r.output_exists ? r.output : "<none>", c.output) << c.name;
+  }
+}
+
+// --help names every option and the manual; --version gives program, package and version
+// on its first line, then the copyright and the licence.
+TEST(CommandLine, HelpAndVersion) {
+  RunResult help = run_command(POSTWRIGHT, {"in", "--help", "out"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(help.out.rfind("Usage: postwright [OPTION]... INFIX_INPUT POSTFIX_OUTPUT\n", 0), 0u);
+  for (const char *item : {"-q, --quiet", "--help", "--version", "A file name of - is", "man postwright"}) {
+    EXPECT_NE(help.out.find(item), std::string::npos) << item;
+  }
+  RunResult version = run_command(POSTWRIGHT, {"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("postwright (postwright) 1.0.0\nCopyright (C) 2026 ", 0), 0u);
+  EXPECT_NE(version.out.find("License MIT"), std::string::npos);
+}
+
+// Each bundled example converts to the file worked out by hand beside it.
+TEST(Example, FeaturesFilesConvertAsWorkedOutByHand) {
+  for (const auto &[program, sample] : {std::pair{POSTWRIGHT, "features.infix"}, {INWRIGHT_EXE, "features.postfix"}}) {
+    RunResult r = run_conversion(program, read_file(EXAMPLES_DIR "/"s + sample));
+    EXPECT_EQ(r.status, 0) << sample;
+    EXPECT_EQ(r.out, COMPLETED) << sample;
+    EXPECT_EQ(r.output, read_file(EXAMPLES_DIR "/"s + sample + ".expected")) << sample;
+  }
 }
 
 }  // namespace

@@ -50,13 +50,16 @@ class TerminalTest : public ::testing::Test {
     if (slave >= 0) close(slave);
     remove_scratch_dir(dir);
   }
-  void start_postwright() {
+  // The terminal is named as the input file, or is standard input and "-" names it.
+  void start_postwright(bool as_standard_input = false) {
     std::string terminal = ptsname(master);
     child = fork();
     if (child == 0) {
       int out = open((dir + "/stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       dup2(out, STDOUT_FILENO);
-      execl(POSTWRIGHT_EXE, POSTWRIGHT_EXE, terminal.c_str(), (dir + "/out").c_str(), static_cast<char *>(nullptr));
+      if (as_standard_input) dup2(open(terminal.c_str(), O_RDONLY), STDIN_FILENO);
+      const char *input = as_standard_input ? "-" : terminal.c_str();
+      execl(POSTWRIGHT_EXE, POSTWRIGHT_EXE, input, (dir + "/out").c_str(), static_cast<char *>(nullptr));
       _exit(127);
     }
   }
@@ -81,11 +84,13 @@ class TerminalTest : public ::testing::Test {
 // Block reads would wait for 8192 bytes or the end of the input; line reads see the illegal
 // character on the second line while the terminal is still open.
 TEST_F(TerminalTest, LinesAreReadAsTheyAreTyped) {
-  start_postwright();
-  type("a = b;\n+\n");
-  EXPECT_EQ(wait_for_exit(), 1);
-  EXPECT_EQ(normalize_banners(read_file(dir + "/stdout")), "<start>\nERROR -illegal character in line 2\n");
-  EXPECT_EQ(read_file(dir + "/out"), "a =b ;\n");
+  for (bool as_standard_input : {false, true}) {
+    start_postwright(as_standard_input);
+    type("a = b;\n+\n");
+    EXPECT_EQ(wait_for_exit(), 1) << as_standard_input;
+    EXPECT_EQ(normalize_banners(read_file(dir + "/stdout")), "<start>\nERROR -illegal character in line 2\n");
+    EXPECT_EQ(read_file(dir + "/out"), "a =b ;\n");
+  }
 }
 
 TEST_F(TerminalTest, EndOfFileKeyEndsTheRun) {

@@ -72,7 +72,7 @@ RunResult run_command(const std::string &exe, const std::vector<std::string> &ar
   RunResult r;
   r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
   r.out = normalize_banners(read_file(out_path));
-  r.err = read_file(err_path);
+  r.err = normalize_banners(read_file(err_path));
   remove_scratch_dir(dir);
   return r;
 }
@@ -81,6 +81,19 @@ RunResult run_conversion(const std::string &exe, const std::string &input) {
   std::string dir = make_scratch_dir();
   write_file(dir + "/in", input);
   RunResult r = run_command(exe, {dir + "/in", dir + "/out"});
+  r.output_exists = file_exists(dir + "/out");
+  if (r.output_exists) r.output = read_file(dir + "/out");
+  remove_scratch_dir(dir);
+  return r;
+}
+
+RunResult run_script(const std::string &script, const std::vector<std::pair<std::string, std::string>> &files,
+                     const std::vector<std::string> &programs) {
+  std::string dir = make_scratch_dir();
+  for (const auto &[name, bytes] : files) write_file(dir + "/" + name, bytes);
+  std::string path;
+  for (const std::string &program : programs) path += std::filesystem::path(program).parent_path().string() + ":";
+  RunResult r = run_command("/bin/sh", {"-c", "cd '" + dir + "' || exit 127\nPATH='" + path + "'\"$PATH\"\n" + script});
   r.output_exists = file_exists(dir + "/out");
   if (r.output_exists) r.output = read_file(dir + "/out");
   remove_scratch_dir(dir);

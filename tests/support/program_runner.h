@@ -10,7 +10,7 @@
 struct RunResult {
   int status = -1;  // exit status; 128 + signal number when killed by a signal
   std::string out;  // standard output, banners replaced (see normalize_banners)
-  std::string err;  // standard error
+  std::string err;  // standard error, banners replaced as in `out`
   bool output_exists = false;
   std::string output;  // the output file's bytes, when it exists
 };
@@ -27,11 +27,20 @@ bool file_exists(const std::string &path);
 // tests that drive the engine in process.
 FILE *stream_holding(const std::string &bytes);
 
-// Runs `exe args...` with standard input from /dev/null; stdout and stderr are captured.
+// Runs `exe args...` with standard input from /dev/null; stdout and stderr are captured,
+// the banners in both replaced.
 RunResult run_command(const std::string &exe, const std::vector<std::string> &args);
 
 // Writes `input` to DIR/in, runs `exe DIR/in DIR/out`, and reads DIR/out back.
 RunResult run_conversion(const std::string &exe, const std::string &input);
+
+// Runs the shell command line `script` with /bin/sh in a fresh scratch directory that holds
+// `files` (name, bytes), with the directories of `programs` first on PATH, so that a case
+// reads as a user types it: "postwright in - | inwright - out", "postwright in out >&-".
+// Standard input is /dev/null unless the script says otherwise; the file named "out" is read
+// back.
+RunResult run_script(const std::string &script, const std::vector<std::pair<std::string, std::string>> &files,
+                     const std::vector<std::string> &programs);
 
 // Replaces each banner line ("Start obliczen: H : M : S : C \n", "Stop  obliczen: ...") by
 // "<start>\n" or "<stop>\n"; the times vary, the shape does not. A line that looks like a

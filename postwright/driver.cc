@@ -1,0 +1,65 @@
+// postwright's driver: reads the command line, prints the start and stop banners, sets up
+// the state that the scanner, the fragment queue and the parse engine share, runs one parse
+// over the whole input and decides the exit status once the output file has closed cleanly
+// and standard output has taken everything. Entry point: postwright_main.
+#include "driver.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "driver_support.h"
+#include "fragment_queue.h"
+#include "infix_scanner.h"
+#include "output.h"
+#include "parse_engine.h"
+#include "process.h"
+#include "scanner.h"
+#include "token_text.h"
+
+static const ProgramTexts POSTWRIGHT = {
+    "postwright",
+    "Usage: postwright [OPTION]... INFIX_INPUT POSTFIX_OUTPUT\n"
+    "Converts Boolean assignment statements from infix to postfix notation.\n",
+    "\n"
+    "  -q, --quiet    print no start and stop lines\n"
+    "      --help     display this help and exit\n"
+    "      --version  output version information and exit\n"
+    "\n"
+    "A file name of - is standard input or standard output; with - as the output, the start\n"
+    "and stop lines and the messages go to standard error. A file named - is ./-, and -- ends\n"
+    "the options. File names after the second are ignored.\n"
+    "\n"
+    "Exit status: 0 if the whole input was converted, 1 for an error in the input or the\n"
+    "command line or a file that cannot be opened or written, 2 if memory ran out.\n"
+    "\n"
+    "Full documentation: man postwright\n",
+    "Cannot write standard output.\nExiting\n",
+};
+constexpr int STREAM_BUFFER_SIZE = 0x7fff;  // full buffering of both files, in bytes
+
+static void open_files(const char *input_path, const char *output_path) {
+  yy_input_stream = open_input(input_path);
+  if (yy_input_stream == nullptr) fail("Cannot open input file.\nExiting\n");
+  setvbuf(yy_input_stream, nullptr, _IOFBF, STREAM_BUFFER_SIZE);
+  if (is_same_file(yy_input_stream, output_path)) fail("Input and output are the same file.\nExiting\n");
+  output_stream = open_output(output_path);
+  if (output_stream == nullptr) fail("Cannot create output file.\nExiting\n");
+  setvbuf(output_stream, nullptr, _IOFBF, STREAM_BUFFER_SIZE);
+}
+
+int postwright_main(int argc, char **argv) {
+  open_standard_descriptors(POSTWRIGHT.name);
+  parse_command_line(argc, argv, &POSTWRIGHT);
+  print_time_banner("Start");
+  token_text_allocate(TOKEN_TEXT_INITIAL_SIZE);
+  clear_fragment_queue();
+  open_files(command_line.input_path, command_line.output_path);
+  yy_output_stream = message_stream;  // the scanner's echo goes where the messages go
+  int result = parse_input();
+  fclose(yy_input_stream);
+  yy_input_stream = nullptr;  // a harness that runs the driver again closes only what is left open
+  if (!output_close()) fail("Cannot write output file.\nExiting\n");
+  print_time_banner("Stop ");
+  check_standard_output(&POSTWRIGHT);
+  end_process(result == parse_accepted ? EXIT_SUCCESS : EXIT_INPUT_FAULT);
+}

@@ -1,0 +1,10 @@
+// postwright's driver as a function, so that a test or fuzz target can run in its own process
+// exactly what the program runs (with end_process_hook set).
+#ifndef POSTWRIGHT_DRIVER_H
+#define POSTWRIGHT_DRIVER_H
+
+// Runs postwright on the command line `argv`. Does not return: every path ends through
+// end_process, which exits or calls the hook. Typed int so that main can return it.
+int postwright_main(int argc, char **argv);
+
+#endif
