@@ -58,9 +58,25 @@ constexpr char QUIET_OPTION = 'q';                                            //
   end_process(EXIT_INPUT_FAULT);
 }
 
+// The rest of --help, the same for both programs but for the manual's name.
+static const char HELP_TEXT[] =
+    "\n"
+    "  -q, --quiet    print no start and stop lines\n"
+    "      --help     display this help and exit\n"
+    "      --version  output version information and exit\n"
+    "\n"
+    "A file name of - is standard input or standard output; with - as the output, the start\n"
+    "and stop lines and the messages go to standard error. A file named - is ./-, and -- ends\n"
+    "the options. File names after the second are ignored.\n"
+    "\n"
+    "Exit status: 0 if the whole input was converted, 1 for an error in the input or the\n"
+    "command line or a file that cannot be opened or written, 2 if memory ran out.\n"
+    "\n"
+    "Full documentation: man %s\n";
+
 [[noreturn]] static void print_help(const ProgramTexts *program) {
   fputs(program->usage, stdout);
-  fputs(program->options, stdout);
+  printf(HELP_TEXT, program->name);
   check_standard_output(program);
   end_process(EXIT_SUCCESS);
 }

@@ -16,7 +16,6 @@ constexpr char STANDARD_STREAM_NAME[] = "-";
 struct ProgramTexts {
   const char *name;                     // the program's name in messages and in --version: "postwright"
   const char *usage;                    // the usage line and the one-line description
-  const char *options;                  // the rest of --help: options, file names, exit status, the manual
   const char *standard_output_failure;  // what fail prints when standard output lost something
 };
 

@@ -20,19 +20,6 @@ static const ProgramTexts POSTWRIGHT = {
     "postwright",
     "Usage: postwright [OPTION]... INFIX_INPUT POSTFIX_OUTPUT\n"
     "Converts Boolean assignment statements from infix to postfix notation.\n",
-    "\n"
-    "  -q, --quiet    print no start and stop lines\n"
-    "      --help     display this help and exit\n"
-    "      --version  output version information and exit\n"
-    "\n"
-    "A file name of - is standard input or standard output; with - as the output, the start\n"
-    "and stop lines and the messages go to standard error. A file named - is ./-, and -- ends\n"
-    "the options. File names after the second are ignored.\n"
-    "\n"
-    "Exit status: 0 if the whole input was converted, 1 for an error in the input or the\n"
-    "command line or a file that cannot be opened or written, 2 if memory ran out.\n"
-    "\n"
-    "Full documentation: man postwright\n",
     "Cannot write standard output.\nExiting\n",
 };
 constexpr int STREAM_BUFFER_SIZE = 0x7fff;  // full buffering of both files, in bytes
