@@ -4,6 +4,7 @@
 // the output the moment they are read. Entry point: yy_rule_action, called by the engine.
 #include "postfix_scanner.h"
 
+#include <cinttypes>
 #include <cstdio>
 #include <cstring>
 
@@ -18,7 +19,7 @@
 constexpr char COMMENT_MARK[] = "--";  // what opens a comment line; kept in its output
 constexpr size_t COMMENT_MARK_LENGTH = sizeof(COMMENT_MARK) - 1;
 
-int current_line = 1;
+int64_t current_line = 1;
 
 int yy_is_terminal(int) { return 0; }  // input is always read in blocks
 
@@ -40,7 +41,7 @@ static void refuse_nul() {
 }
 
 [[noreturn]] static void stop_on_fault(const char *fault) {
-  fprintf(message_stream, "ERROR -%s in line %d\n", fault, current_line);
+  fprintf(message_stream, "ERROR -%s in line %" PRId64 "\n", fault, current_line);
   end_process(EXIT_INPUT_FAULT);
 }
 

@@ -8,6 +8,7 @@
 // output is left exactly as the rules write it.
 #include "grammar_actions.h"
 
+#include <cinttypes>
 #include <cstdio>
 
 #include "fragment_queue.h"
@@ -74,6 +75,6 @@ void grammar_action(int rule) {
 // Both failures the engine reports, a syntax error and an exhausted stack, give the same
 // message: the line in which the parse stopped.
 int report_syntax_error([[maybe_unused]] const char *message) {
-  fprintf(stderr, "Parse error in line : %d", current_line);
+  fprintf(stderr, "Parse error in line : %" PRId64, current_line);
   return 1;
 }

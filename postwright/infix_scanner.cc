@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <cinttypes>
 #include <cstdio>
 #include <cstring>
 
@@ -15,7 +16,7 @@
 #include "scanner.h"
 #include "token_text.h"
 
-int current_line = 1;  // newlines inside quoted names don't count
+int64_t current_line = 1;  // newlines inside quoted names don't count
 
 static const char NAME_END[] = " ";       // every ID fragment ends in exactly this one blank
 static const char COMMENT_MARK[] = "--";  // what opens a comment line; kept in its fragment
@@ -27,7 +28,7 @@ void reset_infix_scanner() {
 }
 
 [[noreturn]] static void stop_on_illegal_character() {
-  fprintf(message_stream, "ERROR -illegal character in line %d\n", current_line);
+  fprintf(message_stream, "ERROR -illegal character in line %" PRId64 "\n", current_line);
   end_process(EXIT_INPUT_FAULT);
 }
 
@@ -81,7 +82,7 @@ static void queue_assembled_text() {
 }
 
 [[noreturn]] static void end_in_quoted_name() {
-  fprintf(message_stream, "ERROR -unterminated quoted name in line %d\n", current_line);
+  fprintf(message_stream, "ERROR -unterminated quoted name in line %" PRId64 "\n", current_line);
   end_process(EXIT_INPUT_FAULT);
 }
 

@@ -4,9 +4,11 @@
 #ifndef POSTWRIGHT_INFIX_SCANNER_H
 #define POSTWRIGHT_INFIX_SCANNER_H
 
+#include <cstdint>
+
 constexpr int TOKEN_TEXT_INITIAL_SIZE = 30000;  // bytes the driver allocates, zero-filled
 
-extern int current_line;  // input line being scanned, from 1
+extern int64_t current_line;  // input line being scanned, from 1; a file may hold more than 2^31
 
 // Returns the rule actions' state to its value at program start (the work buffer is kept,
 // emptied): for tests and fuzzers that run several inputs in one process.

@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "postfix_scanner.h"
+#include "process.h"
 #include "program_runner.h"
+#include "scanner.h"
 
 using namespace std::string_literals;
 
@@ -101,6 +104,20 @@ std::string case_name(const ::testing::TestParamInfo<Case> &info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Inwright, Conversion, ::testing::ValuesIn(cases()), case_name);
+
+// Line numbers count in 64 bits: a file may hold more lines than an int counts. Run in
+// process, with the line counter set where a file of 2^31 lines would have it.
+TEST(Messages, LineNumbersBeyondTwoToThe31) {
+  EXPECT_EXIT(
+      {
+        reset_postfix_scanner();
+        current_line = 2147483648;
+        message_stream = stderr;
+        yy_input_stream = stream_holding("\na &");
+        yy_next_token();
+      },
+      ::testing::ExitedWithCode(1), "^ERROR -missing operand in line 2147483649\n$");
+}
 
 std::string usage_error(const std::string &reason) {
   return "inwright: " + reason + "\nTry 'inwright --help' for more information.\n";

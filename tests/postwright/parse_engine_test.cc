@@ -16,7 +16,7 @@
 #include "output.h"
 #include "scanner.h"
 
-int current_line = 1;  // the line the stub stream claims to be in
+int64_t current_line = 1;  // the line the stub stream claims to be in
 
 namespace {
 
@@ -219,6 +219,10 @@ TEST_F(ParseEngine, SyntaxErrorStopsAtTheOffendingToken) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(report_syntax_error("parser stack overflow"), 1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "Parse error in line : 7");
+  current_line = 3000000000;  // a file may hold more lines than an int counts
+  testing::internal::CaptureStderr();
+  report_syntax_error("parse error");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Parse error in line : 3000000000");
 }
 
 // Codes the infix scanner never returns are syntax errors, not reads past the table.

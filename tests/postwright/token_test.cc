@@ -25,7 +25,7 @@ constexpr int TINY_TOKEN_TEXT_SIZE = 4;  // far below any real text, to force th
 struct Scan {
   std::vector<int> tokens;             // codes returned before the first 0
   std::vector<std::string> fragments;  // queued texts, oldest first
-  int line = 0;                        // current_line afterwards
+  int64_t line = 0;                    // current_line afterwards
   std::string echo;                    // what the default rule wrote
 };
 
@@ -69,7 +69,7 @@ struct TokenCase {
   std::string input;
   std::vector<int> tokens;
   std::vector<std::string> fragments;
-  int line;
+  int64_t line;
   std::string echo;
 };
 
@@ -150,7 +150,8 @@ TEST_F(TokenTest, LongFinalCommentInLinearTime) {
 struct StopCase {
   const char *name;
   std::string input;
-  std::string expected;  // the codes returned, then the message (printed on standard output)
+  std::string expected;    // the codes returned, then the message (printed on standard output)
+  int64_t first_line = 1;  // current_line when the scan starts
 };
 
 TEST_F(TokenTest, StopsWithStatusOne) {
@@ -171,6 +172,7 @@ TEST_F(TokenTest, StopsWithStatusOne) {
       {"NUL in a final comment", "--\0"s, illegal + "1\n"},
       {"unterminated quoted name", "a\n\\b c", "258 ERROR -unterminated quoted name in line 2\n"},
       {"unterminated after a newline inside", "\\b\nc", "\nERROR -unterminated quoted name in line 1\n"},
+      {"line numbers beyond 2^31", "\n\n*", illegal + "2147483650\n", 2147483648},
   };
   // The child writes each code it gets to standard error and sends standard output (the
   // message, printed at exit) the same way, so the death test sees both in order.
@@ -178,6 +180,7 @@ TEST_F(TokenTest, StopsWithStatusOne) {
     EXPECT_EXIT(
         {
           start(c.input);
+          current_line = c.first_line;
           dup2(STDERR_FILENO, STDOUT_FILENO);
           yy_output_stream = stdout;
           for (int t; (t = yy_next_token()) != 0;) fprintf(stderr, "%d ", t);
