@@ -44,8 +44,9 @@ size_t yy_char_count = 0;
 char *yy_token_text = nullptr;
 size_t yy_token_length = 0;
 
-// A dense entry: the offset of the target's row, its dense number times 256.
-using DenseEntry = int32_t;
+// A dense entry: the offset of the target's row, its dense number times 256. Unsigned, so
+// that using it as an index needs no sign extension between one load and the next.
+using DenseEntry = uint32_t;
 constexpr int ROW_SHIFT = 8;  // 256 entries a row, one per byte value
 
 static DenseEntry *dense_next = nullptr;      // S + J + 1 rows of 256 entries, in dense numbering
@@ -70,11 +71,11 @@ int yy_transition(const ScannerTables &t, int state, int cls) {
   return t.next[t.base[row] + k];
 }
 
-static bool accepts(DenseEntry entry) {
-  return static_cast<uint32_t>(entry - accepting_rows) < static_cast<uint32_t>(jam_row - accepting_rows);
-}
+static bool accepts(DenseEntry entry) { return entry - accepting_rows < jam_row - accepting_rows; }
 
 static int state_of(DenseEntry entry) { return state_of_row[entry >> ROW_SHIFT]; }
+
+static DenseEntry row_offset(int row) { return static_cast<DenseEntry>(row) << ROW_SHIFT; }
 
 static int start_state_of(int condition) { return 2 * condition + 1; }
 
@@ -93,11 +94,11 @@ static void number_rows(const ScannerTables &t, size_t states) {
     state_of_row[next_row] = start_state_of(n);
     row_action[next_row] = 0;
   }
-  plain_rows = next_row << ROW_SHIFT;
+  plain_rows = row_offset(next_row);
   for (int kind = 0; kind < 4; kind++) {
-    if (kind == 1) accepting_rows = next_row << ROW_SHIFT;
-    if (kind == 2) ending_rows = next_row << ROW_SHIFT;
-    if (kind == 3) jam_row = next_row << ROW_SHIFT;
+    if (kind == 1) accepting_rows = row_offset(next_row);
+    if (kind == 2) ending_rows = row_offset(next_row);
+    if (kind == 3) jam_row = row_offset(next_row);
     for (size_t s = 0; s < states; s++) {
       bool accepting = t.accept[s] != 0;
       bool ending = t.base[s] == t.jam_base && s != 0;
@@ -105,7 +106,7 @@ static void number_rows(const ScannerTables &t, size_t states) {
       int state_kind = stops ? 3 : ending ? 2 : accepting ? 1 : 0;
       if (state_kind != kind) continue;
       if (kind == 2 && !accepting) yy_no_action_found();  // a dead end that is no match
-      entry_of_state[s] = next_row << ROW_SHIFT;
+      entry_of_state[s] = row_offset(next_row);
       state_of_row[next_row] = static_cast<int>(s);
       row_action[next_row] = t.accept[s];
       next_row++;
@@ -133,7 +134,7 @@ static void build_dense_table() {
   }
   for (int n = 0; n < t.condition_count; n++) {
     DenseEntry *row = dense_next + entry_of_state[start_state_of(n)];
-    DenseEntry restart = n << ROW_SHIFT;
+    DenseEntry restart = row_offset(n);
     for (int b = 0; b < 256; b++) {
       int target_state = state_of(row[b]);
       int action = t.accept[target_state];
@@ -255,7 +256,7 @@ static inline void run_match(Match *m, const DenseEntry *dense) {
   char *start = m->start;
   const DenseEntry plain = plain_rows;
   const DenseEntry accepting = accepting_rows;
-  const uint32_t accepting_span = static_cast<uint32_t>(jam_row - accepting_rows);
+  const DenseEntry accepting_span = jam_row - accepting_rows;
   const DenseEntry ending = ending_rows;
   do {
     const DenseEntry *column = dense + static_cast<unsigned char>(*p++);
@@ -264,7 +265,7 @@ static inline void run_match(Match *m, const DenseEntry *dense) {
     asm("" : "+r"(column));
     prev = entry;
     entry = column[entry];
-    if (static_cast<uint32_t>(entry - accepting) < accepting_span) {
+    if (entry - accepting < accepting_span) {
       last = entry;
       last_pos = p;
     }
