@@ -21,12 +21,6 @@ bool last_output_was_number = false;
 
 void reset_grammar_actions() { last_output_was_number = false; }
 
-template <size_t N>
-static void write_text(const char (&text)[N]) {
-  output_text(text, N - 1);
-  last_output_was_number = false;
-}
-
 static void print_fragment() {
   if (print_next_fragment() == 0) last_output_was_number = false;
 }
@@ -38,37 +32,41 @@ static void print_number() {
   last_output_was_number = true;
 }
 
+namespace {
+
+enum class Writes : uint8_t { nothing, text, fragment, number };
+
+// What an action writes: a fixed text, the next fragment, the next fragment as a number, or
+// nothing. A table rather than a switch: most actions write a sign, and a test on what kind
+// of output comes next is cheaper to foresee than a jump to one of ten cases.
+struct ActionOutput {
+  Writes writes;     // which of the four
+  uint8_t length;    // bytes of text
+  const char *text;  // for Writes::text
+};
+
+}  // namespace
+
+// Indexed by GrammarAction; the assertions keep the rows in the enumeration's order.
+static const ActionOutput ACTION_OUTPUTS[] = {
+    {Writes::nothing, 0, nullptr}, {Writes::fragment, 0, nullptr}, {Writes::text, 1, "="}, {Writes::text, 2, ";\n"},
+    {Writes::text, 2, "{\n"},      {Writes::text, 2, "}\n"},       {Writes::text, 1, "|"}, {Writes::text, 1, "&"},
+    {Writes::text, 1, "!"},        {Writes::number, 0, nullptr},
+};
+static_assert(action_none == 0 && action_print_fragment == 1 && action_write_assign == 2 &&
+              action_write_statement_end == 3 && action_write_open_brace == 4 && action_write_close_brace == 5 &&
+              action_write_or == 6 && action_write_and == 7 && action_write_not == 8 && action_print_number == 9 &&
+              sizeof ACTION_OUTPUTS / sizeof ACTION_OUTPUTS[0] == 10);
+
 void grammar_action(int rule) {
-  switch (static_cast<GrammarAction>(rule_action[rule])) {
-    case action_none:
-      break;
-    case action_print_fragment:
-      print_fragment();
-      break;
-    case action_print_number:
-      print_number();
-      break;
-    case action_write_assign:
-      write_text("=");
-      break;
-    case action_write_statement_end:
-      write_text(";\n");
-      break;
-    case action_write_open_brace:
-      write_text("{\n");
-      break;
-    case action_write_close_brace:
-      write_text("}\n");
-      break;
-    case action_write_or:
-      write_text("|");
-      break;
-    case action_write_and:
-      write_text("&");
-      break;
-    case action_write_not:
-      write_text("!");
-      break;
+  const ActionOutput &output = ACTION_OUTPUTS[rule_action[rule]];
+  if (output.writes == Writes::text) {
+    output_text(output.text, output.length);
+    last_output_was_number = false;
+  } else if (output.writes == Writes::fragment) {
+    print_fragment();
+  } else if (output.writes == Writes::number) {
+    print_number();
   }
 }
 
