@@ -246,8 +246,11 @@ struct Match {
 
 }  // namespace
 
-// Runs the automaton until it enters a state that ends the loop.
-static inline void run_match(Match *m, const DenseEntry *dense) {
+// Runs the automaton until it enters a state that ends the loop. `byte` is the byte at m->p,
+// which the caller may already hold in a register: at the start of a match it is the byte
+// just put back in place of the previous match's NUL, and reading it from memory again
+// would wait for that store.
+static inline void run_match(Match *m, const DenseEntry *dense, unsigned char byte) {
   DenseEntry entry = m->entry;
   DenseEntry prev = entry;
   DenseEntry last = m->last;
@@ -258,19 +261,22 @@ static inline void run_match(Match *m, const DenseEntry *dense) {
   const DenseEntry accepting = accepting_rows;
   const DenseEntry accepting_span = jam_row - accepting_rows;
   const DenseEntry ending = ending_rows;
-  do {
-    const DenseEntry *column = dense + static_cast<unsigned char>(*p++);
+  for (;;) {
+    const DenseEntry *column = dense + byte;
     // Keeps the column address apart from the state, so that the one dependent step from a
     // byte to the next is the load itself, not an addition before it.
     asm("" : "+r"(column));
     prev = entry;
     entry = column[entry];
+    ++p;
     if (entry - accepting < accepting_span) {
       last = entry;
       last_pos = p;
     }
     if (entry < plain) start = p;  // a restart row: the byte was passed over
-  } while (entry < ending);
+    if (entry >= ending) break;
+    byte = static_cast<unsigned char>(*p);
+  }
   m->start = start;
   m->entry = entry;
   m->prev = prev;
@@ -344,11 +350,12 @@ int yy_next_token() {
   const DenseEntry *const dense = dense_next;
   Match m;
   for (;;) {  // one match per iteration
+    unsigned char first = static_cast<unsigned char>(yy_held_char);
     *yy_scan_pos = yy_held_char;
     m.start = m.p = yy_scan_pos;
     m.entry = m.last = entry_of_state[yy_start_state];
     m.last_pos = m.p;
-    run_match(&m, dense);
+    run_match(&m, dense, first);
     while (m.entry == end_of_buffer_row) {
       After after = end_of_buffer(&m);
       if (after == After::end_of_input) {  // an end-of-file action always ends the call
@@ -356,7 +363,7 @@ int yy_next_token() {
         return token != YY_NO_TOKEN ? token : 0;
       }
       if (after == After::find_action) break;
-      run_match(&m, dense);
+      run_match(&m, dense, static_cast<unsigned char>(*m.p));
     }
     // Action 0 cannot occur: after one byte every state accepts at least the default rule.
     int token = yy_rule_action(finish_match(&m));
