@@ -40,18 +40,18 @@ enum class Writes : uint8_t { nothing, text, fragment, number };
 // nothing. A table rather than a switch: most actions write a sign, and a test on what kind
 // of output comes next is cheaper to foresee than a jump to one of ten cases.
 struct ActionOutput {
-  Writes writes;     // which of the four
-  uint8_t length;    // bytes of text
-  const char *text;  // for Writes::text
+  Writes writes;          // which of the four
+  uint8_t length;         // bytes of text
+  char text[SHORT_TEXT];  // for Writes::text, padded so that it is copied in one move
 };
 
 }  // namespace
 
 // Indexed by GrammarAction; the assertions keep the rows in the enumeration's order.
 static const ActionOutput ACTION_OUTPUTS[] = {
-    {Writes::nothing, 0, nullptr}, {Writes::fragment, 0, nullptr}, {Writes::text, 1, "="}, {Writes::text, 2, ";\n"},
-    {Writes::text, 2, "{\n"},      {Writes::text, 2, "}\n"},       {Writes::text, 1, "|"}, {Writes::text, 1, "&"},
-    {Writes::text, 1, "!"},        {Writes::number, 0, nullptr},
+    {Writes::nothing, 0, ""}, {Writes::fragment, 0, ""}, {Writes::text, 1, "="}, {Writes::text, 2, ";\n"},
+    {Writes::text, 2, "{\n"}, {Writes::text, 2, "}\n"},  {Writes::text, 1, "|"}, {Writes::text, 1, "&"},
+    {Writes::text, 1, "!"},   {Writes::number, 0, ""},
 };
 static_assert(action_none == 0 && action_print_fragment == 1 && action_write_assign == 2 &&
               action_write_statement_end == 3 && action_write_open_brace == 4 && action_write_close_brace == 5 &&
@@ -61,7 +61,7 @@ static_assert(action_none == 0 && action_print_fragment == 1 && action_write_ass
 void grammar_action(int rule) {
   const ActionOutput &output = ACTION_OUTPUTS[rule_action[rule]];
   if (output.writes == Writes::text) {
-    output_text(output.text, output.length);
+    output_padded_text(output.text, output.length);
     last_output_was_number = false;
   } else if (output.writes == Writes::fragment) {
     print_fragment();
