@@ -24,7 +24,8 @@ RecordPool stack_cell_pool = RECORD_POOL(StackCell, "push_node");
 // nodes from the outermost group beginning at this leaf down to its parent; the innermost of
 // them own the innermost of the leaf's opening parentheses, so a negated spine node's "!"
 // goes where only its own and the deeper groups' parentheses remain to be printed.
-static void print_leaf(const ExprNode *leaf, ExprNode *const *spine, size_t spine_length) {
+[[gnu::always_inline]] static inline void print_leaf(const ExprNode *leaf, ExprNode *const *spine,
+                                                     size_t spine_length) {
   int64_t printed = 0;  // opening parentheses printed so far
   for (size_t i = 0; i < spine_length; i++) {
     if (!spine[i]->negated) continue;
