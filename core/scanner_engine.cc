@@ -10,9 +10,10 @@
 //
 // In the dense table the states are numbered anew by what the loop must know of them: first
 // those that neither accept nor end a match, then those that accept, those that accept and
-// end it, and last the jam state. Whether a state accepts or ends the match is then a
-// comparison of its row with a bound, and an entry holds nothing but the row it leads to, so
-// the next lookup needs no arithmetic on it: the chain from one byte to the next is one load.
+// end it, and last the end-of-buffer and jam states. Whether a state accepts or ends the
+// match is then a comparison of its row with a bound, and an entry holds nothing but the row
+// it leads to, so the next lookup needs no arithmetic on it: from one byte to the next is one
+// load.
 //
 // A rule whose action does nothing (the tables mark it skip: blanks between tokens) need not
 // be a match of its own when its single byte ends it. Each start state gets a twin row, its
