@@ -1,7 +1,6 @@
-// The work buffer in which both programs' rule actions assemble a text that arrives in
-// several matches (a quoted name, a comment line) before it is queued or written.
-// Entry points: token_text_append, token_text_clear. It grows geometrically, so a name or a
-// comment line may be of any length.
+// The work buffer in which both programs' rule actions assemble a quoted name, which arrives
+// in several matches, before it is queued or written. Entry points: token_text_collect,
+// token_text_append, token_text_clear. It grows geometrically, so a name may be of any length.
 #ifndef CORE_TOKEN_TEXT_H
 #define CORE_TOKEN_TEXT_H
 
