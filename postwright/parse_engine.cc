@@ -94,7 +94,7 @@ namespace {
 constexpr int SYMBOL_COLUMNS = PARSE_FIRST_NONTERMINAL + 1;  // column 0: no lookahead held
 constexpr int16_t READ_FIRST = PARSE_NO_ENTRY;               // the state reads a lookahead before it decides
 
-constexpr int CHAIN_LIMIT = 8;  // states and actions a chain may hold; a longer one stops early
+constexpr int CHAIN_LIMIT = 8;  // reductions, states and actions a chain may hold; a longer one stops early
 
 struct RuleStep {
   int16_t length;       // states its right side covers on the stack
@@ -125,14 +125,14 @@ static ShiftChain shift_chains[PARSE_STATE_COUNT * PARSE_FIRST_NONTERMINAL + 1];
 static bool tables_expanded = false;
 
 // Follows a shift from `state` into `target` through the reductions it can make without a
-// token and without popping `state`.
+// token and without popping `state`, at most CHAIN_LIMIT of them.
 static ShiftChain chain_of(int state, int target) {
   ShiftChain chain{};
   chain.target = chain.final = static_cast<int16_t>(target);
   chain.states[0] = chain.final;
   chain.state_count = 1;
   int current = target;
-  while (state_base[current] == PARSE_NO_ENTRY) {
+  for (int reductions = 0; reductions < CHAIN_LIMIT && state_base[current] == PARSE_NO_ENTRY; reductions++) {
     int rule = state_default[current];
     const RuleStep &step = rule_steps[rule];
     if (rule == 0 || step.length > chain.state_count || chain.action_count == CHAIN_LIMIT) break;
