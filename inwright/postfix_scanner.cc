@@ -77,6 +77,13 @@ static void require_trees(size_t count) {
   return YY_NO_TOKEN;
 }
 
+// A brace or a newline goes to the output the moment it is read; a newline ends a line.
+[[gnu::noinline]] static int copy_layout() {
+  if (yy_token_text[0] == '\n') current_line++;
+  output_char(yy_token_text[0]);
+  return YY_NO_TOKEN;
+}
+
 [[gnu::noinline]] static int write_target() {
   output_padded_text(yy_token_text, yy_token_length);  // a match has slack behind it
   return YY_NO_TOKEN;
@@ -182,12 +189,8 @@ int yy_rule_action(int action) {
       return YY_NO_TOKEN;
     case RULE_LBRACE:
     case RULE_RBRACE:
-      output_char(yy_token_text[0]);
-      return YY_NO_TOKEN;
     case RULE_NEWLINE:
-      output_char('\n');
-      current_line++;
-      return YY_NO_TOKEN;
+      return copy_layout();
     case RULE_COMMENT_OPEN:
       return open_comment();
     case RULE_COMMENT_LINE:
