@@ -64,3 +64,24 @@ TEST_F(FragmentQueueTest, ClearForgetsTheQueue) {
   EXPECT_EQ(print_next_fragment(), -1);
   EXPECT_EQ(written(), "");
 }
+
+// Many fragments of every size, a few larger than a whole storage chunk, queued and printed
+// in waves so that the queue never empties: chunks fill, are left behind while fragments in
+// them wait, and are used again once those are printed. Order and bytes must survive it all.
+TEST_F(FragmentQueueTest, KeepsOrderAcrossStorageChunks) {
+  std::string expected;
+  size_t queued = 0;
+  size_t printed = 0;
+  for (int wave = 0; wave < 6; wave++) {
+    for (int i = 0; i < 3000; i++, queued++) {
+      size_t length = queued % 97 == 0 ? 70000 + queued : queued % 40;
+      std::string text(length, static_cast<char>('a' + queued % 26));
+      enqueue_fragment(text.c_str(), text.size());
+      expected += text;
+    }
+    for (; printed < queued - 500; printed++) ASSERT_EQ(print_next_fragment(), 0);
+  }
+  for (; printed < queued; printed++) ASSERT_EQ(print_next_fragment(), 0);
+  EXPECT_EQ(print_next_fragment(), -1);
+  EXPECT_TRUE(written() == expected);  // not EXPECT_EQ: a mismatch would print megabytes
+}
