@@ -61,5 +61,6 @@ void reset_postwright() {
   token_text_release();
   reset_infix_scanner();
   reset_grammar_actions();
+  reset_parse_engine();
   reset_driver_support();
 }
