@@ -4,11 +4,18 @@
 // the same text. inwright's infix is canonical (no blanks, a pair of parentheses around every
 // group below the root, double negations dropped), so the first pass may change the text but
 // the second must not. Anything else aborts with the texts that show it.
+//
+// One refusal is the notations' limit, not a fault: postwright's parser holds fewer than
+// PARSE_STACK_MAX states, and says so ("nesting too deep"), while inwright writes every
+// group below the root in parentheses, so a flat chain such as a&b&c&..., which postwright
+// parses in a few states, comes back nested as deep as it is long.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "harness.h"
+#include "parse_engine.h"
 #include "program_run.h"
 
 namespace {
@@ -32,6 +39,18 @@ std::string to_infix(const std::string &postfix, const std::string &infix, const
   return read_scratch_file(infix);
 }
 
+// Whether postwright may refuse `infix` for its depth alone. In inwright's infix a level of
+// parentheses holds at most an operand, an operator, a "!" and the "(" on the parse stack, so
+// text with fewer than PARSE_STACK_MAX / 4 opening parentheses (counted anywhere, in names
+// too: an upper bound) stays within the stack.
+constexpr size_t STATES_PER_LEVEL = 4;
+constexpr size_t STATES_OUTSIDE = 16;  // the target, "=" and the states around the innermost level
+
+bool may_be_too_deep(const std::string &infix) {
+  size_t levels = static_cast<size_t>(std::count(infix.begin(), infix.end(), '('));
+  return levels * STATES_PER_LEVEL + STATES_OUTSIDE >= PARSE_STACK_MAX;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -42,10 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::string input(reinterpret_cast<const char *>(data), size);
   std::string infix = to_infix(paths.postfix, paths.infix, input);
   int status = checked_status("postwright", run_postwright(paths.infix.c_str(), paths.postfix_again.c_str()));
-  if (status != 0) {
+  if (status != 0 && !may_be_too_deep(infix)) {
     property_failed("postwright accepts what inwright writes",
                     "status " + std::to_string(status) + "\n--- input:\n" + input + "\n--- infix:\n" + infix);
   }
+  if (status != 0) return 0;  // refused for its depth: no second round trip
   std::string infix_again = to_infix(paths.postfix_again, paths.infix_again, infix);
   if (infix_again != infix) {
     property_failed(
