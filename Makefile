@@ -8,10 +8,15 @@
 #                 (default /usr/local); DESTDIR is put in front of every path
 #   make package  build the Debian package (build/release/postwright_*.deb)
 #   make bench    build (optimised) and run the benchmarks
+#   make fuzz     build the fuzz targets (clang, libFuzzer, sanitizers) and run each for
+#                 FUZZ_SECONDS (default 60) on inputs of up to FUZZ_MAX_LEN bytes (4096);
+#                 new inputs go to build/fuzz/corpus, not the tree
 
 PREFIX ?= /usr/local
+FUZZ_SECONDS ?= 60
+FUZZ_MAX_LEN ?= 4096
 
-.PHONY: all deps configure programs build run check install package bench clean
+.PHONY: all deps configure programs build run check install package bench fuzz clean
 
 all: build
 
@@ -43,6 +48,11 @@ package: configure
 
 bench: build
 	sh bench/run.sh build/release
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	sh fuzz/run.sh build/fuzz $(FUZZ_SECONDS) $(FUZZ_MAX_LEN)
 
 clean:
 	rm -rf build

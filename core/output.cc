@@ -27,3 +27,9 @@ bool output_close() {
   output_stream = nullptr;
   return written;
 }
+
+void reset_output() {
+  if (output_stream != nullptr) fclose(output_stream);
+  output_stream = nullptr;
+  output_buffer.used = 0;
+}

@@ -70,4 +70,9 @@ inline void output_repeat(char c, size_t count) {
 // indicator or in the final flush.
 bool output_close();
 
+// Closes output_stream if a run that ended early left it open, and forgets what was gathered:
+// back to the state at program start, for tests and fuzzers that run several inputs in one
+// process.
+void reset_output();
+
 #endif

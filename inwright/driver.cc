@@ -1,16 +1,20 @@
 // The inwright driver: reads the command line, prints the start and stop banners, opens the
 // postfix input and the infix output, and runs the scanner once over the whole input; the
 // rule actions do the conversion. A run counts as done only once the output closed cleanly
-// and standard output has taken everything. Entry point: inwright_main.
+// and standard output has taken everything. Entry points: inwright_main, and reset_inwright
+// for a harness that runs it again in the same process.
 #include "driver.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "driver_support.h"
+#include "fragment_queue.h"
 #include "output.h"
+#include "postfix_scanner.h"
 #include "process.h"
 #include "scanner.h"
+#include "token_text.h"
 
 static const ProgramTexts INWRIGHT = {
     "inwright",
@@ -38,4 +42,14 @@ int inwright_main(int argc, char **argv) {
   print_time_banner("Stop ");
   check_standard_output(&INWRIGHT);
   end_process(EXIT_SUCCESS);
+}
+
+void reset_inwright() {
+  if (yy_input_stream != nullptr) fclose(yy_input_stream);  // still open when the run ended early
+  yy_reset_engine();
+  reset_output();
+  release_fragment_queue();
+  token_text_release();
+  reset_postfix_scanner();
+  reset_driver_support();
 }

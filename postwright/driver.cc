@@ -1,7 +1,8 @@
 // postwright's driver: reads the command line, prints the start and stop banners, sets up
 // the state that the scanner, the fragment queue and the parse engine share, runs one parse
 // over the whole input and decides the exit status once the output file has closed cleanly
-// and standard output has taken everything. Entry point: postwright_main.
+// and standard output has taken everything. Entry points: postwright_main, and
+// reset_postwright for a harness that runs it again in the same process.
 #include "driver.h"
 
 #include <cstdio>
@@ -9,6 +10,7 @@
 
 #include "driver_support.h"
 #include "fragment_queue.h"
+#include "grammar_actions.h"
 #include "infix_scanner.h"
 #include "output.h"
 #include "parse_engine.h"
@@ -49,4 +51,16 @@ int postwright_main(int argc, char **argv) {
   print_time_banner("Stop ");
   check_standard_output(&POSTWRIGHT);
   end_process(result == parse_accepted ? EXIT_SUCCESS : EXIT_INPUT_FAULT);
+}
+
+void reset_postwright() {
+  if (yy_input_stream != nullptr) fclose(yy_input_stream);  // still open when the run ended early
+  yy_reset_engine();
+  reset_output();
+  release_fragment_queue();
+  token_text_release();
+  reset_infix_scanner();
+  reset_grammar_actions();
+  reset_parse_engine();
+  reset_driver_support();
 }

@@ -7,4 +7,9 @@
 // end_process, which exits or calls the hook. Typed int so that main can return it.
 int postwright_main(int argc, char **argv);
 
+// Returns every module the driver uses to its state at program start, closing the files and
+// releasing the memory that a run which ended early left behind: for tests and fuzz targets
+// that run the driver several times in one process, after each run.
+void reset_postwright();
+
 #endif

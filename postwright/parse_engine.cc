@@ -33,13 +33,23 @@ constexpr int STACK_GROWTH = 2;  // capacities run 200, 400, ... and stop at the
 constexpr int NO_SYMBOL = -1;    // no lookahead symbol is held
 
 struct StateStack {
-  int16_t *entries;  // states, bottom first
+  int16_t *entries;  // states, bottom first: on parse_input's frame, or grown_entries
   int depth;         // entries in use
   int capacity;      // entries available
-  bool on_heap;      // entries were allocated by a growth and are released at the end
 };
 
 }  // namespace
+
+// The stack's storage once it has outgrown the entries on parse_input's frame; null before.
+// It is held here and not only by the stack record, since a parse may end without returning:
+// an illegal character ends the process from inside the scanner, and a harness that catches
+// that end still has to release the storage (reset_parse_engine).
+static int16_t *grown_entries = nullptr;
+
+static void release_grown_entries() {
+  free(grown_entries);
+  grown_entries = nullptr;
+}
 
 // The terminal of a token code. The scanner returns only declared codes; anything above the
 // table is taken as an undeclared token rather than read past its end.
@@ -64,10 +74,9 @@ static int grow_stack(StateStack *stack) {
   int16_t *entries = static_cast<int16_t *>(malloc(static_cast<size_t>(capacity) * sizeof(int16_t)));
   if (entries == nullptr) return -1;
   memcpy(entries, stack->entries, static_cast<size_t>(stack->depth) * sizeof(int16_t));
-  if (stack->on_heap) free(stack->entries);
-  stack->entries = entries;
+  free(grown_entries);  // the previous growth's storage; null while on the frame
+  stack->entries = grown_entries = entries;
   stack->capacity = capacity;
-  stack->on_heap = true;
   return 0;
 }
 
@@ -251,8 +260,13 @@ static int run_parse(StateStack *stack) {
 int parse_input() {
   if (!tables_expanded) expand_tables();
   int16_t first_entries[PARSE_STACK_INITIAL];
-  StateStack stack{first_entries, 0, PARSE_STACK_INITIAL, false};
+  StateStack stack{first_entries, 0, PARSE_STACK_INITIAL};
   int result = run_parse(&stack);
-  if (stack.on_heap) free(stack.entries);
+  release_grown_entries();
   return result;
+}
+
+void reset_parse_engine() {
+  release_grown_entries();
+  lookahead = NO_LOOKAHEAD;
 }

@@ -13,6 +13,11 @@ extern int lookahead;  // code of the current lookahead token; NO_LOOKAHEAD; 0 =
 
 int parse_input();
 
+// Releases the stack storage of a parse that never returned (the process was ended from inside
+// it) and forgets the lookahead: for tests and fuzzers that run several inputs in one process.
+// The tables expanded at the first parse stay; they never change.
+void reset_parse_engine();
+
 // Supplied by the grammar: the action of rule `rule`, run during its reduction, and the
 // report of a syntax error (the message is "parse error" or "parser stack overflow").
 void grammar_action(int rule);

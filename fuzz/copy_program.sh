@@ -1,0 +1,16 @@
+#!/bin/sh
+# Makes a second program linkable beside the first in one executable: links the given
+# objects and archives into one object and renames each global symbol it defines to
+# PREFIX + name, except KEEP, the copy's entry point. Both programs define the same globals
+# (the scanner's tables and state, the rule actions, the shared modules of core), so without
+# the prefix one program would run on the other's tables. Type information (weak objects)
+# keeps its names: both copies mean the same types by it.
+# Usage: copy_program.sh LD NM OBJCOPY OUTPUT PREFIX KEEP INPUT...
+set -eu
+ld=$1 nm=$2 objcopy=$3 output=$4 prefix=$5 keep=$6
+shift 6
+"$ld" -r -o "$output.linked" --whole-archive "$@"
+"$nm" -g --defined-only "$output.linked" |
+  awk -v prefix="$prefix" -v keep="$keep" '$2 != "V" && $3 != keep { print $3, prefix $3 }' >"$output.names"
+"$objcopy" --redefine-syms="$output.names" "$output.linked" "$output"
+rm -f "$output.linked" "$output.names"

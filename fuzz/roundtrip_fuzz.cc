@@ -1,0 +1,76 @@
+// Fuzz target: the round trip through both programs, run in process. When postwright
+// accepts the fuzzer's bytes (status 0), inwright must accept the postfix it wrote, and the
+// infix that comes back must be a fixed point: converting it to postfix and back again gives
+// the same text. inwright's infix is canonical (no blanks, a pair of parentheses around every
+// group below the root, double negations dropped), so the first pass may change the text but
+// the second must not. Anything else aborts with the texts that show it.
+//
+// One refusal is the notations' limit, not a fault: postwright's parser holds fewer than
+// PARSE_STACK_MAX states, and says so ("nesting too deep"), while inwright writes every
+// group below the root in parentheses, so a flat chain such as a&b&c&..., which postwright
+// parses in a few states, comes back nested as deep as it is long.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "harness.h"
+#include "parse_engine.h"
+#include "program_run.h"
+
+namespace {
+
+struct Paths {
+  std::string input = scratch_path("input");
+  std::string postfix = scratch_path("postfix1");
+  std::string infix = scratch_path("infix1");
+  std::string postfix_again = scratch_path("postfix2");
+  std::string infix_again = scratch_path("infix2");
+};
+
+// inwright's infix for the postfix that postwright wrote from `infix_text`.
+std::string to_infix(const std::string &postfix, const std::string &infix, const std::string &infix_text) {
+  int status = checked_status("inwright", run_inwright(postfix.c_str(), infix.c_str()));
+  if (status != 0) {
+    property_failed("inwright accepts what postwright writes", "status " + std::to_string(status) + "\n--- infix:\n" +
+                                                                   infix_text + "\n--- postfix:\n" +
+                                                                   read_scratch_file(postfix));
+  }
+  return read_scratch_file(infix);
+}
+
+// Whether postwright may refuse `infix` for its depth alone. In inwright's infix a level of
+// parentheses holds at most an operand, an operator, a "!" and the "(" on the parse stack, so
+// text with fewer than PARSE_STACK_MAX / 4 opening parentheses (counted anywhere, in names
+// too: an upper bound) stays within the stack.
+constexpr size_t STATES_PER_LEVEL = 4;
+constexpr size_t STATES_OUTSIDE = 16;  // the target, "=" and the states around the innermost level
+
+bool may_be_too_deep(const std::string &infix) {
+  size_t levels = static_cast<size_t>(std::count(infix.begin(), infix.end(), '('));
+  return levels * STATES_PER_LEVEL + STATES_OUTSIDE >= PARSE_STACK_MAX;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  static const Paths paths;
+  write_scratch_file(paths.input, data, size);
+  int accepted = checked_status("postwright", run_postwright(paths.input.c_str(), paths.postfix.c_str()));
+  if (accepted != 0) return 0;  // refused: no round trip
+  std::string input(reinterpret_cast<const char *>(data), size);
+  std::string infix = to_infix(paths.postfix, paths.infix, input);
+  int status = checked_status("postwright", run_postwright(paths.infix.c_str(), paths.postfix_again.c_str()));
+  if (status != 0 && !may_be_too_deep(infix)) {
+    property_failed("postwright accepts what inwright writes",
+                    "status " + std::to_string(status) + "\n--- input:\n" + input + "\n--- infix:\n" + infix);
+  }
+  if (status != 0) return 0;  // refused for its depth: no second round trip
+  std::string infix_again = to_infix(paths.postfix_again, paths.infix_again, infix);
+  if (infix_again != infix) {
+    property_failed(
+        "inwright's infix is a fixed point of the round trip",
+        "--- input:\n" + input + "\n--- after one round trip:\n" + infix + "\n--- after two:\n" + infix_again);
+  }
+  return 0;
+}

@@ -1,0 +1,8 @@
+// inwright as a function of the fuzz targets.
+#include "driver.h"
+#include "program_run.h"
+#include "run_driver.h"
+
+extern "C" int run_inwright(const char *input_path, const char *output_path) {
+  return run_driver(inwright_main, reset_inwright, "inwright", input_path, output_path);
+}
