@@ -1,23 +1,26 @@
 #!/bin/sh
-# make fuzz: runs each fuzz target in turn for SECONDS on its saved corpus with the token
-# dictionary, one process at a time and niced. New inputs go into a scratch corpus in the
-# build tree (BUILD/corpus/TARGET), never into the repository: copy an input that found a
-# fault into fuzz/corpus/TARGET by hand, after minimising it. Crash inputs are written to
-# BUILD/artifacts; the script fails if any target crashed. Inputs are at most MAX_LEN bytes
-# (default 4096): above 8192 they reach the engine's refills, but run at half the speed.
+# make fuzz: runs each fuzz target in turn for SECONDS on its saved corpus with its
+# dictionary (the language's tokens, or the command line's words), one process at a time and
+# niced. New inputs go into a scratch corpus in the build tree (BUILD/corpus/TARGET), never
+# into the repository: copy an input that found a fault into fuzz/corpus/TARGET by hand,
+# after minimising it. Crash inputs are written to BUILD/artifacts; the script fails if any
+# target crashed. Inputs are at most MAX_LEN bytes (default 4096): above 8192 they reach the
+# engine's refills, but run at half the speed.
 # Usage: fuzz/run.sh BUILD SECONDS [MAX_LEN]
 set -u
 build=$1 seconds=$2 max_len=${3:-4096}
 source=$(cd "$(dirname "$0")" && pwd)
 failed=
 mkdir -p "$build/artifacts"
-for target in postwright inwright roundtrip; do
+for target in postwright inwright roundtrip command_line; do
   scratch=$build/corpus/$target
   mkdir -p "$scratch"
+  dict=$source/tokens.dict
+  [ "$target" = command_line ] && dict=$source/options.dict
   echo "== $target: $seconds s, scratch corpus $scratch"
   # stderr of the programs (postwright's parse errors) is silenced; libFuzzer's own output and
   # the sanitizers' reports are not.
-  if ! nice -n 10 "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -dict="$source/tokens.dict" \
+  if ! nice -n 10 "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -dict="$dict" \
     -close_fd_mask=2 -max_len="$max_len" -timeout=10 -print_final_stats=1 \
     -artifact_prefix="$build/artifacts/$target-" "$scratch" "$source/corpus/$target"; then
     failed="$failed $target"

@@ -17,15 +17,11 @@ struct ProgramEnd {
 
 }  // namespace
 
-int run_driver(int (*driver)(int, char **), void (*reset)(), const char *name, const char *input_path,
-               const char *output_path) {
-  char quiet[] = "-q";
-  char *argv[] = {const_cast<char *>(name), quiet, const_cast<char *>(input_path), const_cast<char *>(output_path),
-                  nullptr};
+int run_driver_on(int (*driver)(int, char **), void (*reset)(), int argc, char **argv) {
   int status = 0;
   end_process_hook = throw_program_end;
   try {
-    driver(4, argv);
+    driver(argc, argv);
     abort();  // a driver ends every run through end_process
   } catch (const ProgramEnd &end) {
     status = end.status;
@@ -33,4 +29,12 @@ int run_driver(int (*driver)(int, char **), void (*reset)(), const char *name, c
   end_process_hook = nullptr;
   reset();
   return status;
+}
+
+int run_driver(int (*driver)(int, char **), void (*reset)(), const char *name, const char *input_path,
+               const char *output_path) {
+  char quiet[] = "-q";
+  char *argv[] = {const_cast<char *>(name), quiet, const_cast<char *>(input_path), const_cast<char *>(output_path),
+                  nullptr};
+  return run_driver_on(driver, reset, 4, argv);
 }

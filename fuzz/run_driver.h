@@ -3,8 +3,12 @@
 #ifndef FUZZ_RUN_DRIVER_H
 #define FUZZ_RUN_DRIVER_H
 
-// Runs `driver` as "NAME -q INPUT OUTPUT", then `reset`, which must put back every module the
-// driver uses and close what the run left open; returns the status the run ended with.
+// Runs `driver` on the command line `argv` (argc words, then a null), then `reset`, which must
+// put back every module the driver uses and close what the run left open; returns the status
+// the run ended with.
+int run_driver_on(int (*driver)(int, char **), void (*reset)(), int argc, char **argv);
+
+// run_driver_on with the command line "NAME -q INPUT OUTPUT".
 int run_driver(int (*driver)(int, char **), void (*reset)(), const char *name, const char *input_path,
                const char *output_path);
 
