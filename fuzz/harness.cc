@@ -41,6 +41,13 @@ int checked_status(const char *program, int status) {
   return status;
 }
 
+int run_on_bytes(const char *program, int (*run)(const char *, const char *), const char *input_name,
+                 const char *output_name, const uint8_t *data, size_t size) {
+  std::string input = scratch_path(input_name);
+  write_scratch_file(input, data, size);
+  return checked_status(program, run(input.c_str(), scratch_path(output_name).c_str()));
+}
+
 static void remove_scratch_directory() {
   std::error_code ignored;
   std::filesystem::remove_all(scratch_directory, ignored);

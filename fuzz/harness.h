@@ -2,7 +2,7 @@
 // holds the programs' input and output files, and the report of a broken property. Set up by
 // LLVMFuzzerInitialize (harness.cc), which also sends standard output, where the programs'
 // console messages go, to /dev/null. Entry points: scratch_path, write_scratch_file,
-// read_scratch_file, property_failed, checked_status.
+// read_scratch_file, property_failed, checked_status, run_on_bytes.
 #ifndef FUZZ_HARNESS_H
 #define FUZZ_HARNESS_H
 
@@ -28,5 +28,10 @@ std::string read_scratch_file(const std::string &path);
 // can be read, that status means the scanner's internal error or memory running out, and the
 // fuzzer's inputs are far too small for the latter.
 int checked_status(const char *program, int status);
+
+// Writes `data` to the scratch file `input_name` and converts it with `run` (run_postwright or
+// run_inwright, named `program`) into the scratch file `output_name`; returns the checked status.
+int run_on_bytes(const char *program, int (*run)(const char *, const char *), const char *input_name,
+                 const char *output_name, const uint8_t *data, size_t size);
 
 #endif

@@ -3,15 +3,11 @@
 // the leak check find the other faults.
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "harness.h"
 #include "program_run.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  static const std::string input = scratch_path("infix");
-  static const std::string output = scratch_path("postfix");
-  write_scratch_file(input, data, size);
-  checked_status("postwright", run_postwright(input.c_str(), output.c_str()));
+  run_on_bytes("postwright", run_postwright, "infix", "postfix", data, size);
   return 0;
 }
