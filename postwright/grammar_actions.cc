@@ -8,6 +8,7 @@
 // output is left exactly as the rules write it.
 #include "grammar_actions.h"
 
+#include <array>
 #include <cinttypes>
 #include <cstdio>
 
@@ -47,16 +48,32 @@ struct ActionOutput {
 
 }  // namespace
 
-// Indexed by GrammarAction; the assertions keep the rows in the enumeration's order.
-static const ActionOutput ACTION_OUTPUTS[] = {
-    {Writes::nothing, 0, ""}, {Writes::fragment, 0, ""}, {Writes::text, 1, "="}, {Writes::text, 2, ";\n"},
-    {Writes::text, 2, "{\n"}, {Writes::text, 2, "}\n"},  {Writes::text, 1, "|"}, {Writes::text, 1, "&"},
-    {Writes::text, 1, "!"},   {Writes::number, 0, ""},
-};
-static_assert(action_none == 0 && action_print_fragment == 1 && action_write_assign == 2 &&
-              action_write_statement_end == 3 && action_write_open_brace == 4 && action_write_close_brace == 5 &&
-              action_write_or == 6 && action_write_and == 7 && action_write_not == 8 && action_print_number == 9 &&
-              sizeof ACTION_OUTPUTS / sizeof ACTION_OUTPUTS[0] == 10);
+constexpr size_t ACTION_COUNT = action_print_number + 1;  // the last enumerator
+
+constexpr ActionOutput text_output(const char *text) {
+  ActionOutput output{Writes::text, 0, {}};
+  while (text[output.length] != '\0') {
+    output.text[output.length] = text[output.length];
+    output.length++;
+  }
+  return output;
+}
+
+// What each GrammarAction writes; action_none writes nothing.
+static constexpr std::array<ActionOutput, ACTION_COUNT> action_outputs() {
+  std::array<ActionOutput, ACTION_COUNT> outputs{};
+  outputs[action_print_fragment].writes = Writes::fragment;
+  outputs[action_print_number].writes = Writes::number;
+  outputs[action_write_assign] = text_output("=");
+  outputs[action_write_statement_end] = text_output(";\n");
+  outputs[action_write_open_brace] = text_output("{\n");
+  outputs[action_write_close_brace] = text_output("}\n");
+  outputs[action_write_or] = text_output("|");
+  outputs[action_write_and] = text_output("&");
+  outputs[action_write_not] = text_output("!");
+  return outputs;
+}
+static constexpr std::array<ActionOutput, ACTION_COUNT> ACTION_OUTPUTS = action_outputs();
 
 void grammar_action(int rule) {
   const ActionOutput &output = ACTION_OUTPUTS[rule_action[rule]];
