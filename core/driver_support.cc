@@ -11,7 +11,11 @@
 #include <cstring>
 #include <ctime>
 
+#include "fragment_queue.h"
+#include "output.h"
 #include "process.h"
+#include "scanner.h"
+#include "token_text.h"
 
 #ifndef PROGRAM_VERSION
 #error "PROGRAM_VERSION must be defined by the build"
@@ -26,7 +30,12 @@ constexpr int STANDARD_DESCRIPTORS = 3;  // 0, 1 and 2: standard input, output a
 
 CommandLine command_line = {nullptr, nullptr, false};
 
-void reset_driver_support() {
+void reset_core_modules() {
+  if (yy_input_stream != nullptr) fclose(yy_input_stream);  // still open when the run ended early
+  yy_reset_engine();
+  reset_output();
+  release_fragment_queue();
+  token_text_release();
   command_line = {nullptr, nullptr, false};
   message_stream = stdout;
 }

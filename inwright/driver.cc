@@ -9,12 +9,10 @@
 #include <cstdlib>
 
 #include "driver_support.h"
-#include "fragment_queue.h"
 #include "output.h"
 #include "postfix_scanner.h"
 #include "process.h"
 #include "scanner.h"
-#include "token_text.h"
 
 static const ProgramTexts INWRIGHT = {
     "inwright",
@@ -45,11 +43,6 @@ int inwright_main(int argc, char **argv) {
 }
 
 void reset_inwright() {
-  if (yy_input_stream != nullptr) fclose(yy_input_stream);  // still open when the run ended early
-  yy_reset_engine();
-  reset_output();
-  release_fragment_queue();
-  token_text_release();
+  reset_core_modules();
   reset_postfix_scanner();
-  reset_driver_support();
 }

@@ -54,13 +54,8 @@ int postwright_main(int argc, char **argv) {
 }
 
 void reset_postwright() {
-  if (yy_input_stream != nullptr) fclose(yy_input_stream);  // still open when the run ended early
-  yy_reset_engine();
-  reset_output();
-  release_fragment_queue();
-  token_text_release();
+  reset_core_modules();
   reset_infix_scanner();
   reset_grammar_actions();
   reset_parse_engine();
-  reset_driver_support();
 }
