@@ -1,90 +1,21 @@
-// The actions of the infix grammar: what each rule writes to output_stream when the parse
-// engine reduces by it, and the report of a syntax error. Operand and comment texts come
-// from the fragment queue; operator signs, "=", ";\n" and the braces are written here.
-//
-// A number fragment carries no trailing blank (a name fragment does), so two numbers
-// written one right after the other would run together: "1" and "2" would read back as 12,
-// and "-" and "-" as the start of a comment. One blank goes between them; every other
-// output is left exactly as the rules write it.
+// The grammar actions' state and their cold paths: numbers written one after the other, and
+// the report of a syntax error.
 #include "grammar_actions.h"
 
-#include <array>
 #include <cinttypes>
 #include <cstdio>
 
-#include "fragment_queue.h"
-#include "infix_parse_tables.h"
 #include "infix_scanner.h"
-#include "output.h"
-#include "parse_engine.h"
 
 bool last_output_was_number = false;
 
 void reset_grammar_actions() { last_output_was_number = false; }
 
-static void print_fragment() {
-  if (print_next_fragment() == 0) last_output_was_number = false;
-}
-
-static void print_number() {
+void grammar_output::print_number() {
   if (fragment_head == nullptr) return;  // nothing queued: nothing is written
   if (last_output_was_number) output_char(' ');
   print_next_fragment();
   last_output_was_number = true;
-}
-
-namespace {
-
-enum class Writes : uint8_t { nothing, text, fragment, number };
-
-// What an action writes: a fixed text, the next fragment, the next fragment as a number, or
-// nothing. A table rather than a switch: most actions write a sign, and a test on what kind
-// of output comes next is cheaper to foresee than a jump to one of ten cases.
-struct ActionOutput {
-  Writes writes;          // which of the four
-  uint8_t length;         // bytes of text
-  char text[SHORT_TEXT];  // for Writes::text, padded so that it is copied in one move
-};
-
-}  // namespace
-
-constexpr size_t ACTION_COUNT = action_print_number + 1;  // the last enumerator
-
-constexpr ActionOutput text_output(const char *text) {
-  ActionOutput output{Writes::text, 0, {}};
-  while (text[output.length] != '\0') {
-    output.text[output.length] = text[output.length];
-    output.length++;
-  }
-  return output;
-}
-
-// What each GrammarAction writes; action_none writes nothing.
-static constexpr std::array<ActionOutput, ACTION_COUNT> action_outputs() {
-  std::array<ActionOutput, ACTION_COUNT> outputs{};
-  outputs[action_print_fragment].writes = Writes::fragment;
-  outputs[action_print_number].writes = Writes::number;
-  outputs[action_write_assign] = text_output("=");
-  outputs[action_write_statement_end] = text_output(";\n");
-  outputs[action_write_open_brace] = text_output("{\n");
-  outputs[action_write_close_brace] = text_output("}\n");
-  outputs[action_write_or] = text_output("|");
-  outputs[action_write_and] = text_output("&");
-  outputs[action_write_not] = text_output("!");
-  return outputs;
-}
-static constexpr std::array<ActionOutput, ACTION_COUNT> ACTION_OUTPUTS = action_outputs();
-
-void grammar_action(int rule) {
-  const ActionOutput &output = ACTION_OUTPUTS[rule_action[rule]];
-  if (output.writes == Writes::text) {
-    output_padded_text(output.text, output.length);
-    last_output_was_number = false;
-  } else if (output.writes == Writes::fragment) {
-    print_fragment();
-  } else if (output.writes == Writes::number) {
-    print_number();
-  }
 }
 
 // Both failures the engine reports, a syntax error and an exhausted stack, give the same

@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "grammar_actions.h"
 #include "infix_parse_tables.h"
 #include "scanner.h"
 
@@ -205,7 +206,8 @@ static bool accepts(int state, int symbol) {
 
 // The loop keeps the state, the stack top and the lookahead's symbol in locals; the stack
 // record is brought up to date only when it grows. The current state is always on top of
-// the stack.
+// the stack. `lookahead` is written at each read and left as it is when the token is
+// consumed: nothing reads it during the parse, and once it ends it holds the last token read.
 static int run_parse(StateStack *stack) {
   int16_t *entries = stack->entries;
   int depth = 0;
@@ -221,11 +223,8 @@ static int run_parse(StateStack *stack) {
     }
     if (step > 0) {
       const ShiftChain &chain = shift_chains[step];
-      if (lookahead != 0) {  // the end of input is never consumed
-        lookahead = NO_LOOKAHEAD;
-        symbol = NO_SYMBOL;
-      }
-      if (depth + CHAIN_LIMIT < stack->capacity) {  // room for the whole states array
+      if (symbol != PARSE_END_SYMBOL) symbol = NO_SYMBOL;  // the end of input is never consumed
+      if (depth + CHAIN_LIMIT < stack->capacity) {         // room for the whole states array
         for (int i = 0; i < chain.action_count; i++) grammar_action(chain.actions[i]);
         memcpy(entries + depth, chain.states, sizeof chain.states);
         depth += chain.state_count;

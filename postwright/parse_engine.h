@@ -18,9 +18,4 @@ int parse_input();
 // The tables expanded at the first parse stay; they never change.
 void reset_parse_engine();
 
-// Supplied by the grammar: the action of rule `rule`, run during its reduction, and the
-// report of a syntax error (the message is "parse error" or "parser stack overflow").
-void grammar_action(int rule);
-int report_syntax_error(const char *message);
-
 #endif
