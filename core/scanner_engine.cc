@@ -44,6 +44,7 @@ char yy_held_char = 0;
 size_t yy_char_count = 0;
 char *yy_token_text = nullptr;
 size_t yy_token_length = 0;
+const int16_t *yy_plain_tokens = nullptr;
 
 // A dense entry: the offset of the target's row, its dense number times 256. Unsigned, so
 // that using it as an index needs no sign extension between one load and the next.
@@ -59,6 +60,7 @@ static DenseEntry accepting_rows = 0;         // first row offset of a state tha
 static DenseEntry ending_rows = 0;            // first row offset of a state that ends a match
 static DenseEntry jam_row = 0;                // first row offset of the end-of-buffer and jam states
 static DenseEntry end_of_buffer_row = 0;      // row offset of the end-of-buffer state
+static DenseEntry accepting_row_span = 0;     // jam_row - accepting_rows
 
 void yy_no_action_found() { yy_fatal("fatal flex scanner internal error--no action found"); }
 
@@ -114,6 +116,7 @@ static void number_rows(const ScannerTables &t, size_t states) {
     }
   }
   end_of_buffer_row = entry_of_state[t.end_of_buffer_state];
+  accepting_row_span = jam_row - accepting_rows;
 }
 
 // Expands the compressed rows into one 256-entry row per state. A byte of class 0 (the NUL)
@@ -260,7 +263,7 @@ static inline void run_match(Match *m, const DenseEntry *dense, unsigned char by
   char *start = m->start;
   const DenseEntry plain = plain_rows;
   const DenseEntry accepting = accepting_rows;
-  const DenseEntry accepting_span = jam_row - accepting_rows;
+  const DenseEntry accepting_span = accepting_row_span;
   const DenseEntry ending = ending_rows;
   for (;;) {
     const DenseEntry *column = dense + byte;
@@ -346,9 +349,21 @@ static After end_of_buffer(Match *m) {
   return result == refill_last_match ? After::find_action : After::match;
 }
 
+// The match ran into a NUL byte: goes on across refills and NUL bytes that are data until it
+// ends. False when the input has ended instead.
+[[gnu::noinline]] static bool match_past_buffer_end(Match *m) {
+  while (m->entry == end_of_buffer_row) {
+    After after = end_of_buffer(m);
+    if (after == After::end_of_input) return false;
+    if (after == After::find_action) break;
+    run_match(m, dense_next, static_cast<unsigned char>(*m->p));
+  }
+  return true;
+}
+
 int yy_next_token() {
   if (yy_first_call) first_call_setup();
-  const DenseEntry *const dense = dense_next;
+  const int16_t *const plain_tokens = yy_plain_tokens;
   Match m;
   for (;;) {  // one match per iteration
     unsigned char first = static_cast<unsigned char>(yy_held_char);
@@ -356,18 +371,21 @@ int yy_next_token() {
     m.start = m.p = yy_scan_pos;
     m.entry = m.last = entry_of_state[yy_start_state];
     m.last_pos = m.p;
-    run_match(&m, dense, first);
-    while (m.entry == end_of_buffer_row) {
-      After after = end_of_buffer(&m);
-      if (after == After::end_of_input) {  // an end-of-file action always ends the call
+    run_match(&m, dense_next, first);
+    if (m.entry == end_of_buffer_row) [[unlikely]] {
+      Match across = m;  // a copy, so that the common path keeps m in registers
+      if (!match_past_buffer_end(&across)) {
+        // an end-of-file action always ends the call
         int token = yy_rule_action(yy_tables.rule_count + 2 + (yy_start_state - 1) / 2);
         return token != YY_NO_TOKEN ? token : 0;
       }
-      if (after == After::find_action) break;
-      run_match(&m, dense, static_cast<unsigned char>(*m.p));
+      m = across;
     }
     // Action 0 cannot occur: after one byte every state accepts at least the default rule.
-    int token = yy_rule_action(finish_match(&m));
+    int action = finish_match(&m);
+    int token = plain_tokens != nullptr ? plain_tokens[action] : 0;
+    if (token != 0) return token;
+    token = yy_rule_action(action);
     if (token != YY_NO_TOKEN) return token;
   }
 }
@@ -384,6 +402,7 @@ void yy_reset_engine() {
   yy_scan_pos = yy_token_text = nullptr;
   yy_held_char = 0;
   yy_char_count = yy_token_length = 0;
+  yy_plain_tokens = nullptr;
 }
 
 // Input buffers.

@@ -106,8 +106,8 @@ static void queue_assembled_text() {
 }
 
 // The token each action returns when returning it is all the action does; 0 for the others.
-static constexpr std::array<int, ACTION_EOF_QUOTED_NAME + 1> plain_tokens() {
-  std::array<int, ACTION_EOF_QUOTED_NAME + 1> tokens{};
+static constexpr std::array<int16_t, ACTION_EOF_QUOTED_NAME + 1> plain_tokens() {
+  std::array<int16_t, ACTION_EOF_QUOTED_NAME + 1> tokens{};
   tokens[RULE_AND] = AND;
   tokens[RULE_OR] = OR;
   tokens[RULE_NOT] = NOT;
@@ -119,7 +119,8 @@ static constexpr std::array<int, ACTION_EOF_QUOTED_NAME + 1> plain_tokens() {
   tokens[RULE_RBRACE] = '}';
   return tokens;
 }
-static constexpr std::array<int, ACTION_EOF_QUOTED_NAME + 1> PLAIN_TOKENS = plain_tokens();
+static constexpr std::array<int16_t, ACTION_EOF_QUOTED_NAME + 1> PLAIN_TOKENS = plain_tokens();
+const int16_t *const infix_plain_tokens = PLAIN_TOKENS.data();
 
 // The tokens that are only their code come from a table: one test tells them from the rest,
 // where a jump to one of nine cases would be hard to foresee. Then the tokens that queue a
