@@ -71,10 +71,10 @@ void print_number();  // the next fragment, kept apart from a number written jus
 
 }  // namespace grammar_output
 
-// Runs the action of rule `rule`, during its reduction.
-inline void grammar_action(int rule) {
+// Runs the grammar action `action` (a GrammarAction other than action_none).
+inline void run_grammar_action(int action) {
   using namespace grammar_output;
-  const ActionOutput &output = ACTION_OUTPUTS[rule_action[rule]];
+  const ActionOutput &output = ACTION_OUTPUTS[action];
   if (output.writes == Writes::text) {
     output_padded_text(output.text, output.length);
     last_output_was_number = false;
@@ -84,5 +84,8 @@ inline void grammar_action(int rule) {
     print_number();
   }
 }
+
+// Runs the action of rule `rule`, during its reduction.
+inline void grammar_action(int rule) { run_grammar_action(rule_action[rule]); }
 
 #endif

@@ -52,18 +52,17 @@ static void release_grown_entries() {
   grown_entries = nullptr;
 }
 
-// The terminal of a token code. The scanner returns only declared codes; anything above the
-// table is taken as an undeclared token rather than read past its end.
-static int symbol_of_token(int code) { return code > PARSE_MAX_CODE ? PARSE_UNDEFINED_SYMBOL : token_to_symbol[code]; }
-
 // Reads the next token into `lookahead` and returns its symbol; the end of input is final.
+// The scanner returns only declared codes; anything above the table is taken as an
+// undeclared token rather than read past its end.
 static int read_lookahead() {
-  lookahead = yy_next_token();
-  if (lookahead <= 0) {
-    lookahead = 0;
-    return PARSE_END_SYMBOL;
+  int code = yy_next_token();
+  if (static_cast<unsigned>(code) <= PARSE_MAX_CODE) {  // code 0 is the end's own entry
+    lookahead = code;
+    return token_to_symbol[code];
   }
-  return symbol_of_token(lookahead);
+  lookahead = code < 0 ? 0 : code;
+  return code < 0 ? PARSE_END_SYMBOL : PARSE_UNDEFINED_SYMBOL;
 }
 
 // Moves the stack into storage of the next capacity. Returns -1 when it is at the maximum
@@ -109,18 +108,17 @@ constexpr int CHAIN_LIMIT = 8;  // reductions, states and actions a chain may ho
 struct RuleStep {
   int16_t length;       // states its right side covers on the stack
   int16_t nonterminal;  // its left side, counted from the first nonterminal
-  bool acts;            // it has a grammar action
+  uint8_t action;       // its GrammarAction; action_none: nothing to run
 };
 
 // A shift and the reductions that follow it without a token being read.
 struct ShiftChain {
-  int16_t target;                // the state the shift enters
-  int16_t final;                 // the state the chain ends in; target when nothing follows
-  int16_t actions[CHAIN_LIMIT];  // rules whose grammar actions the chain runs, in order
-  int16_t states[CHAIN_LIMIT];   // the states it leaves above the shifting one, final last
-  uint8_t action_count;          // entries of actions
-  uint8_t state_count;           // entries of states, at least 1
-  bool final_reads;              // the final state reads a lookahead before it decides
+  int16_t target;               // the state the shift enters
+  int16_t final;                // the state the chain ends in; target when nothing follows
+  uint64_t actions;             // the grammar actions it runs, one a byte from the lowest, then 0
+  int16_t states[CHAIN_LIMIT];  // the states it leaves above the shifting one, final last
+  uint8_t state_count;          // entries of states, at least 1
+  bool final_reads;             // the final state reads a lookahead before it decides
 };
 
 }  // namespace
@@ -141,16 +139,17 @@ static ShiftChain chain_of(int state, int target) {
   chain.target = chain.final = static_cast<int16_t>(target);
   chain.states[0] = chain.final;
   chain.state_count = 1;
+  int action_count = 0;
   int current = target;
   for (int reductions = 0; reductions < CHAIN_LIMIT && state_base[current] == PARSE_NO_ENTRY; reductions++) {
     int rule = state_default[current];
     const RuleStep &step = rule_steps[rule];
-    if (rule == 0 || step.length > chain.state_count || chain.action_count == CHAIN_LIMIT) break;
+    if (rule == 0 || step.length > chain.state_count || action_count == CHAIN_LIMIT) break;
     int count = chain.state_count - step.length;
     if (count == CHAIN_LIMIT) break;
     int below = count > 0 ? chain.states[count - 1] : state;
     current = dense_goto[below][step.nonterminal];
-    if (step.acts) chain.actions[chain.action_count++] = static_cast<int16_t>(rule);
+    if (step.action != action_none) chain.actions |= static_cast<uint64_t>(step.action) << (8 * action_count++);
     chain.states[count++] = static_cast<int16_t>(current);
     chain.state_count = static_cast<uint8_t>(count);
     chain.final = static_cast<int16_t>(current);
@@ -162,7 +161,7 @@ static ShiftChain chain_of(int state, int target) {
 static void expand_tables() {
   for (int rule = 1; rule <= PARSE_RULE_COUNT; rule++) {
     rule_steps[rule] = {rule_length[rule], static_cast<int16_t>(rule_lhs[rule] - PARSE_FIRST_NONTERMINAL),
-                        rule_action[rule] != action_none};
+                        rule_action[rule]};
   }
   for (int state = 0; state < PARSE_STATE_COUNT; state++) {
     for (int nonterminal = 0; nonterminal < PARSE_NONTERMINAL_COUNT; nonterminal++) {
@@ -225,7 +224,8 @@ static int run_parse(StateStack *stack) {
       const ShiftChain &chain = shift_chains[step];
       if (symbol != PARSE_END_SYMBOL) symbol = NO_SYMBOL;  // the end of input is never consumed
       if (depth + CHAIN_LIMIT < stack->capacity) {         // room for the whole states array
-        for (int i = 0; i < chain.action_count; i++) grammar_action(chain.actions[i]);
+        // The actions write bytes, which may alias anything: taken into a register first.
+        for (uint64_t actions = chain.actions; actions != 0; actions >>= 8) run_grammar_action(actions & 0xff);
         memcpy(entries + depth, chain.states, sizeof chain.states);
         depth += chain.state_count;
         state = chain.final;
@@ -237,7 +237,7 @@ static int run_parse(StateStack *stack) {
       state = chain.target;  // near a growth: one step at a time
     } else if (step < 0) {
       RuleStep rule = rule_steps[-step];
-      if (rule.acts) grammar_action(-step);
+      if (rule.action != action_none) run_grammar_action(rule.action);
       depth -= rule.length;
       state = dense_goto[entries[depth - 1]][rule.nonterminal];
       if (rule.length > 0) {  // the stack is no deeper than before: it cannot fill up
