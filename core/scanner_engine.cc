@@ -55,6 +55,8 @@ static DenseEntry *dense_next = nullptr;      // S + J + 1 rows of 256 entries, 
 static DenseEntry *entry_of_state = nullptr;  // state 0..J -> its row offset
 static int *state_of_row = nullptr;           // dense number -> state (a restart row: its start state)
 static int16_t *row_action = nullptr;         // dense number -> accept action
+static int16_t *row_token = nullptr;          // dense number -> yy_plain_tokens of its action, or 0
+static size_t row_count = 0;                  // entries of state_of_row, row_action, row_token
 static DenseEntry plain_rows = 0;             // first row offset after the restart rows
 static DenseEntry accepting_rows = 0;         // first row offset of a state that accepts
 static DenseEntry ending_rows = 0;            // first row offset of a state that ends a match
@@ -91,7 +93,11 @@ static void number_rows(const ScannerTables &t, size_t states) {
   entry_of_state = static_cast<DenseEntry *>(malloc(states * sizeof(DenseEntry)));
   state_of_row = static_cast<int *>(malloc(rows * sizeof(int)));
   row_action = static_cast<int16_t *>(malloc(rows * sizeof(int16_t)));
-  if (entry_of_state == nullptr || state_of_row == nullptr || row_action == nullptr) die("yy_next_token");
+  row_token = static_cast<int16_t *>(malloc(rows * sizeof(int16_t)));
+  if (entry_of_state == nullptr || state_of_row == nullptr || row_action == nullptr || row_token == nullptr) {
+    die("yy_next_token");
+  }
+  row_count = rows;
   int next_row = 0;
   for (int n = 0; n < t.condition_count; n++, next_row++) {
     state_of_row[next_row] = start_state_of(n);
@@ -167,6 +173,10 @@ static void first_call_setup() {
   if (dense_next == nullptr) {
     verify_actions();
     build_dense_table();
+  }
+  // The token of each row, so that a match that only returns one takes one load to find it.
+  for (size_t row = 0; row < row_count; row++) {
+    row_token[row] = yy_plain_tokens != nullptr ? yy_plain_tokens[row_action[row]] : 0;
   }
   if (yy_active_buffer == nullptr) yy_active_buffer = yy_create_buffer(yy_input_stream, DEFAULT_BUFFER_SIZE);
   yy_load_active();
@@ -290,7 +300,7 @@ static inline void run_match(Match *m, const DenseEntry *dense, unsigned char by
 }
 
 // Ends the match at the last accepting state: sets up the matched text, NUL-terminated in
-// place, and returns the action.
+// place, and returns the state's dense number, by which its token and action are found.
 static inline int finish_match(Match *m) {
   char *end = m->last_pos;
   yy_token_text = m->start;
@@ -298,7 +308,7 @@ static inline int finish_match(Match *m) {
   yy_held_char = *end;
   *end = 0;
   yy_scan_pos = end;
-  return row_action[m->last >> ROW_SHIFT];
+  return static_cast<int>(m->last >> ROW_SHIFT);
 }
 
 // Enters `state` at m->p as a step of the match would.
@@ -363,15 +373,17 @@ static After end_of_buffer(Match *m) {
 
 int yy_next_token() {
   if (yy_first_call) first_call_setup();
-  const int16_t *const plain_tokens = yy_plain_tokens;
   Match m;
   for (;;) {  // one match per iteration
+    // Everything the match needs is read before the held byte is put back: a store of a
+    // byte may alias any variable, and the compiler would read them all again after it.
     unsigned char first = static_cast<unsigned char>(yy_held_char);
-    *yy_scan_pos = yy_held_char;
-    m.start = m.p = yy_scan_pos;
+    char *position = yy_scan_pos;
+    const DenseEntry *dense = dense_next;
     m.entry = m.last = entry_of_state[yy_start_state];
-    m.last_pos = m.p;
-    run_match(&m, dense_next, first);
+    *position = static_cast<char>(first);
+    m.start = m.p = m.last_pos = position;
+    run_match(&m, dense, first);
     if (m.entry == end_of_buffer_row) [[unlikely]] {
       Match across = m;  // a copy, so that the common path keeps m in registers
       if (!match_past_buffer_end(&across)) {
@@ -382,10 +394,10 @@ int yy_next_token() {
       m = across;
     }
     // Action 0 cannot occur: after one byte every state accepts at least the default rule.
-    int action = finish_match(&m);
-    int token = plain_tokens != nullptr ? plain_tokens[action] : 0;
+    int row = finish_match(&m);
+    int token = row_token[row];
     if (token != 0) return token;
-    token = yy_rule_action(action);
+    token = yy_rule_action(row_action[row]);
     if (token != YY_NO_TOKEN) return token;
   }
 }
