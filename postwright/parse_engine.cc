@@ -211,7 +211,8 @@ static int run_parse(StateStack *stack) {
   int16_t *entries = stack->entries;
   int depth = 0;
   int state = 0;
-  int symbol = NO_SYMBOL;  // the lookahead's terminal, NO_SYMBOL while none is held
+  int symbol = NO_SYMBOL;                          // the lookahead's terminal, NO_SYMBOL while none is held
+  int chain_room = stack->capacity - CHAIN_LIMIT;  // below this depth a whole chain fits
   lookahead = NO_LOOKAHEAD;
   if (!push_state(stack, entries, depth, state)) return parse_stack_exhausted;
   for (;;) {
@@ -223,9 +224,14 @@ static int run_parse(StateStack *stack) {
     if (step > 0) {
       const ShiftChain &chain = shift_chains[step];
       if (symbol != PARSE_END_SYMBOL) symbol = NO_SYMBOL;  // the end of input is never consumed
-      if (depth + CHAIN_LIMIT < stack->capacity) {         // room for the whole states array
+      if (depth < chain_room) {                            // room for the whole states array
         // The actions write bytes, which may alias anything: taken into a register first.
-        for (uint64_t actions = chain.actions; actions != 0; actions >>= 8) run_grammar_action(actions & 0xff);
+        uint64_t actions = chain.actions;
+        if (actions == action_print_fragment) {  // an operand's chain: the one action it runs
+          if (print_next_fragment() == 0) last_output_was_number = false;
+        } else {
+          for (; actions != 0; actions >>= 8) run_grammar_action(actions & 0xff);
+        }
         memcpy(entries + depth, chain.states, sizeof chain.states);
         depth += chain.state_count;
         state = chain.final;
@@ -253,6 +259,7 @@ static int run_parse(StateStack *stack) {
       report_syntax_error("parser stack overflow");
       return parse_stack_exhausted;
     }
+    chain_room = stack->capacity - CHAIN_LIMIT;
   }
 }
 
