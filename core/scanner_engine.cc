@@ -373,6 +373,7 @@ static After end_of_buffer(Match *m) {
 
 int yy_next_token() {
   if (yy_first_call) first_call_setup();
+  const bool returns_plain_tokens = yy_plain_tokens != nullptr;  // a program that never does skips the look
   Match m;
   for (;;) {  // one match per iteration
     // Everything the match needs is read before the held byte is put back: a store of a
@@ -395,7 +396,7 @@ int yy_next_token() {
     }
     // Action 0 cannot occur: after one byte every state accepts at least the default rule.
     int row = finish_match(&m);
-    int token = row_token[row];
+    int token = returns_plain_tokens ? row_token[row] : 0;
     if (token != 0) return token;
     token = yy_rule_action(row_action[row]);
     if (token != YY_NO_TOKEN) return token;
