@@ -39,13 +39,13 @@ extern const ScannerTables yy_tables;  // defined by the program's generated tab
 // with the next match.
 constexpr int YY_NO_TOKEN = -1;
 int yy_rule_action(int action);
-int yy_is_terminal(int fd);
+int yy_is_terminal(int fd);  // > 0 when refills of this descriptor read line by line
 
 // Set by a program whose rule actions return tokens, before the first call: for each action
 // number the tables name, the token code that is all the action returns and all it does, or
 // 0 when the action must run. The engine returns those tokens itself, so that an operator
 // costs no call. Null (the default): every action runs.
-extern const int16_t *yy_plain_tokens;  // > 0 when refills of this descriptor read line by line
+extern const int16_t *yy_plain_tokens;
 
 extern int yy_start_state;      // 2 * start condition + 1
 extern FILE *yy_input_stream;   // stream the engine's buffer reads; set by the driver

@@ -71,7 +71,8 @@ void print_number();  // the next fragment, kept apart from a number written jus
 
 }  // namespace grammar_output
 
-// Runs the grammar action `action` (a GrammarAction other than action_none).
+// Runs the grammar action `action` (a GrammarAction other than action_none), during the
+// reduction by a rule that has it (rule_action).
 inline void run_grammar_action(int action) {
   using namespace grammar_output;
   const ActionOutput &output = ACTION_OUTPUTS[action];
@@ -84,8 +85,5 @@ inline void run_grammar_action(int action) {
     print_number();
   }
 }
-
-// Runs the action of rule `rule`, during its reduction.
-inline void grammar_action(int rule) { run_grammar_action(rule_action[rule]); }
 
 #endif
