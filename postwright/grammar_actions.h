@@ -71,6 +71,11 @@ void print_number();  // the next fragment, kept apart from a number written jus
 
 }  // namespace grammar_output
 
+// Prints the next fragment, a name or a comment line: action_print_fragment.
+inline void print_fragment() {
+  if (print_next_fragment() == 0) last_output_was_number = false;
+}
+
 // Runs the grammar action `action` (a GrammarAction other than action_none), during the
 // reduction by a rule that has it (rule_action).
 inline void run_grammar_action(int action) {
@@ -80,7 +85,7 @@ inline void run_grammar_action(int action) {
     output_padded_text(output.text, output.length);
     last_output_was_number = false;
   } else if (output.writes == Writes::fragment) {
-    if (print_next_fragment() == 0) last_output_was_number = false;
+    print_fragment();
   } else if (output.writes == Writes::number) {
     print_number();
   }

@@ -228,7 +228,7 @@ static int run_parse(StateStack *stack) {
         // The actions write bytes, which may alias anything: taken into a register first.
         uint64_t actions = chain.actions;
         if (actions == action_print_fragment) {  // an operand's chain: the one action it runs
-          if (print_next_fragment() == 0) last_output_was_number = false;
+          print_fragment();
         } else {
           for (; actions != 0; actions >>= 8) run_grammar_action(actions & 0xff);
         }
