@@ -18,15 +18,15 @@
 // A rule whose action does nothing (the tables mark it skip: blanks between tokens) need not
 // be a match of its own when its single byte ends it. Each start state gets a twin row, its
 // restart row, ahead of all others; in the start state's row such a byte leads to the twin,
-// which goes on exactly as the start state does, and entering it moves the start of the match
-// past the byte. The blank costs one step of the loop instead of a whole match.
+// which goes on exactly as the start state does. A match first passes over the bytes that
+// lead there, and begins behind them.
 //
-// A match records the last accepting state as it enters it, so when the loop ends the last
-// accepting state is the match: either the state the loop ended in, or the one to back up to.
-// The loop also keeps the state before its last step. When that step was the end-of-buffer
-// byte, the match goes on from there after a refill, or over a NUL byte that is data, without
-// running the automaton over the unfinished text a second time: a match of any length is
-// scanned once.
+// The loop keeps no more than the state before its last step. Nearly every match ends either
+// in a state that accepts and ends it, or one step past its last accepting state (a name,
+// which the blank behind it jams); the rare rest walks the match once more to find its last
+// accepting state. When the last step read the end-of-buffer byte, the match goes on from
+// the state before it after a refill, or over a NUL byte that is data, without running the
+// automaton over the unfinished text again: a match of any length is scanned at most twice.
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -260,22 +260,54 @@ struct Match {
 
 }  // namespace
 
-// Runs the automaton until it enters a state that ends the loop. `byte` is the byte at m->p,
-// which the caller may already hold in a register: at the start of a match it is the byte
-// just put back in place of the previous match's NUL, and reading it from memory again
-// would wait for that store.
-static inline void run_match(Match *m, const DenseEntry *dense, unsigned char byte) {
+// Runs the automaton until it enters a state that ends the loop, keeping everything a match
+// can need: the last accepting state, and the start of the match past passed-over bytes. The
+// way on after a refill or a NUL byte that is data. `byte` is the byte at m->p.
+static void run_match(Match *m, const DenseEntry *dense, unsigned char byte) {
   DenseEntry entry = m->entry;
   DenseEntry prev = entry;
-  DenseEntry last = m->last;
   char *p = m->p;
-  char *last_pos = m->last_pos;
-  char *start = m->start;
-  const DenseEntry plain = plain_rows;
-  const DenseEntry accepting = accepting_rows;
-  const DenseEntry accepting_span = accepting_row_span;
-  const DenseEntry ending = ending_rows;
   for (;;) {
+    prev = entry;
+    entry = dense[entry + byte];
+    ++p;
+    if (accepts(entry)) {
+      m->last = entry;
+      m->last_pos = p;
+    }
+    if (entry < plain_rows) m->start = p;  // a restart row: the byte was passed over
+    if (entry >= ending_rows) break;
+    byte = static_cast<unsigned char>(*p);
+  }
+  m->entry = entry;
+  m->prev = prev;
+  m->p = p;
+}
+
+// The common path of a match, from the start state at m->p: passes over the bytes ahead of
+// it that a start row leads to its restart row, then steps until a state ends the loop,
+// keeping only the state before the last step. `byte` is the byte at m->p, which the caller
+// may already hold in a register: it was just put back in place of the previous match's
+// NUL, and reading it from memory again would wait for that store.
+//
+// Nearly every match ends either in a state that accepts and ends it (an operator), or one
+// byte past its last accepting state (a name, when the blank behind it jams): so the loop
+// need not record every accepting state it passes, which would cost more than the step
+// itself. The rare rest is found again by find_last_accepting.
+static inline void run_common_match(Match *m, const DenseEntry *dense, DenseEntry start, unsigned char byte) {
+  char *p = m->p;
+  DenseEntry entry = dense[start + byte];
+  const DenseEntry plain = plain_rows;
+  const DenseEntry ending = ending_rows;
+  while (entry < plain) {  // passed over
+    byte = static_cast<unsigned char>(*++p);
+    entry = dense[start + byte];
+  }
+  m->start = p;
+  DenseEntry prev = start;
+  ++p;
+  while (entry < ending) {
+    byte = static_cast<unsigned char>(*p);
     const DenseEntry *column = dense + byte;
     // Keeps the column address apart from the state, so that the one dependent step from a
     // byte to the next is the load itself, not an addition before it.
@@ -283,20 +315,25 @@ static inline void run_match(Match *m, const DenseEntry *dense, unsigned char by
     prev = entry;
     entry = column[entry];
     ++p;
-    if (entry - accepting < accepting_span) {
-      last = entry;
-      last_pos = p;
-    }
-    if (entry < plain) start = p;  // a restart row: the byte was passed over
-    if (entry >= ending) break;
-    byte = static_cast<unsigned char>(*p);
   }
-  m->start = start;
   m->entry = entry;
   m->prev = prev;
   m->p = p;
-  m->last = last;
-  m->last_pos = last_pos;
+}
+
+// Walks the match again from `start` up to its last step, to find the last accepting state
+// that run_common_match did not keep. No byte before the last step is a NUL or passed over.
+[[gnu::noinline]] static void find_last_accepting(Match *m, DenseEntry start) {
+  DenseEntry entry = start;
+  m->last = start;
+  m->last_pos = m->start;
+  for (char *q = m->start; q < m->p - 1;) {
+    entry = dense_next[entry + static_cast<unsigned char>(*q++)];
+    if (accepts(entry)) {
+      m->last = entry;
+      m->last_pos = q;
+    }
+  }
 }
 
 // Ends the match at the last accepting state: sets up the matched text, NUL-terminated in
@@ -381,13 +418,24 @@ int yy_next_token() {
     unsigned char first = static_cast<unsigned char>(yy_held_char);
     char *position = yy_scan_pos;
     const DenseEntry *dense = dense_next;
-    m.entry = m.last = entry_of_state[yy_start_state];
+    const DenseEntry start = entry_of_state[yy_start_state];
     *position = static_cast<char>(first);
-    m.start = m.p = m.last_pos = position;
-    run_match(&m, dense, first);
-    if (m.entry == end_of_buffer_row) [[unlikely]] {
+    m.p = position;
+    run_common_match(&m, dense, start, first);
+    // The last accepting state: the one the loop ended in, when it ends the match, or else
+    // the one before the step that jammed; anything else takes the way below. Branches, not
+    // selects: a foreseen branch lets the next match start before this one's last step is
+    // loaded, where a select would make every match wait for the one before.
+    if (m.entry < jam_row) {
+      m.last = m.entry;
+      m.last_pos = m.p;
+    } else if (m.entry != end_of_buffer_row && accepts(m.prev)) {
+      m.last = m.prev;
+      m.last_pos = m.p - 1;
+    } else [[unlikely]] {
       Match across = m;  // a copy, so that the common path keeps m in registers
-      if (!match_past_buffer_end(&across)) {
+      find_last_accepting(&across, start);
+      if (across.entry == end_of_buffer_row && !match_past_buffer_end(&across)) {
         // an end-of-file action always ends the call
         int token = yy_rule_action(yy_tables.rule_count + 2 + (yy_start_state - 1) / 2);
         return token != YY_NO_TOKEN ? token : 0;
