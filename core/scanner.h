@@ -42,10 +42,15 @@ int yy_rule_action(int action);
 int yy_is_terminal(int fd);  // > 0 when refills of this descriptor read line by line
 
 // Set by a program whose rule actions return tokens, before the first call: for each action
-// number the tables name, the token code that is all the action returns and all it does, or
-// 0 when the action must run. The engine returns those tokens itself, so that an operator
-// costs no call. Null (the default): every action runs.
-extern const int16_t *yy_plain_tokens;
+// number the tables name, what the engine may do in the action's place, or 0 when the action
+// must run. An entry is the token code that the action returns, with YY_QUEUES_MATCH when it
+// first queues the matched text as a fragment, and YY_QUEUES_BLANK when one blank follows that
+// text (a name's fragment). The engine does it itself, so that an operator or a name costs no
+// call and no jump to one of many cases. Null (the default): every action runs.
+extern const int16_t *yy_token_shortcuts;
+constexpr int YY_QUEUES_MATCH = 0x4000;
+constexpr int YY_QUEUES_BLANK = 0x2000;
+constexpr int YY_TOKEN_CODE = 0x1fff;  // the token code within an entry: codes are below 0x2000
 
 extern int yy_start_state;      // 2 * start condition + 1
 extern FILE *yy_input_stream;   // stream the engine's buffer reads; set by the driver

@@ -31,6 +31,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fragment_queue.h"
 #include "process.h"
 #include "scanner_internal.h"
 
@@ -44,7 +45,7 @@ char yy_held_char = 0;
 size_t yy_char_count = 0;
 char *yy_token_text = nullptr;
 size_t yy_token_length = 0;
-const int16_t *yy_plain_tokens = nullptr;
+const int16_t *yy_token_shortcuts = nullptr;
 
 // A dense entry: the offset of the target's row, its dense number times 256. Unsigned, so
 // that using it as an index needs no sign extension between one load and the next.
@@ -55,8 +56,8 @@ static DenseEntry *dense_next = nullptr;      // S + J + 1 rows of 256 entries, 
 static DenseEntry *entry_of_state = nullptr;  // state 0..J -> its row offset
 static int *state_of_row = nullptr;           // dense number -> state (a restart row: its start state)
 static int16_t *row_action = nullptr;         // dense number -> accept action
-static int16_t *row_token = nullptr;          // dense number -> yy_plain_tokens of its action, or 0
-static size_t row_count = 0;                  // entries of state_of_row, row_action, row_token
+static int16_t *row_shortcut = nullptr;       // dense number -> yy_token_shortcuts of its action, or 0
+static size_t row_count = 0;                  // entries of state_of_row, row_action, row_shortcut
 static DenseEntry plain_rows = 0;             // first row offset after the restart rows
 static DenseEntry accepting_rows = 0;         // first row offset of a state that accepts
 static DenseEntry ending_rows = 0;            // first row offset of a state that ends a match
@@ -93,8 +94,8 @@ static void number_rows(const ScannerTables &t, size_t states) {
   entry_of_state = static_cast<DenseEntry *>(malloc(states * sizeof(DenseEntry)));
   state_of_row = static_cast<int *>(malloc(rows * sizeof(int)));
   row_action = static_cast<int16_t *>(malloc(rows * sizeof(int16_t)));
-  row_token = static_cast<int16_t *>(malloc(rows * sizeof(int16_t)));
-  if (entry_of_state == nullptr || state_of_row == nullptr || row_action == nullptr || row_token == nullptr) {
+  row_shortcut = static_cast<int16_t *>(malloc(rows * sizeof(int16_t)));
+  if (entry_of_state == nullptr || state_of_row == nullptr || row_action == nullptr || row_shortcut == nullptr) {
     die("yy_next_token");
   }
   row_count = rows;
@@ -174,9 +175,9 @@ static void first_call_setup() {
     verify_actions();
     build_dense_table();
   }
-  // The token of each row, so that a match that only returns one takes one load to find it.
+  // The shortcut of each row, so that a match whose action the engine takes finds it in one load.
   for (size_t row = 0; row < row_count; row++) {
-    row_token[row] = yy_plain_tokens != nullptr ? yy_plain_tokens[row_action[row]] : 0;
+    row_shortcut[row] = yy_token_shortcuts != nullptr ? yy_token_shortcuts[row_action[row]] : 0;
   }
   if (yy_active_buffer == nullptr) yy_active_buffer = yy_create_buffer(yy_input_stream, DEFAULT_BUFFER_SIZE);
   yy_load_active();
@@ -410,7 +411,7 @@ static After end_of_buffer(Match *m) {
 
 int yy_next_token() {
   if (yy_first_call) first_call_setup();
-  const bool returns_plain_tokens = yy_plain_tokens != nullptr;  // a program that never does skips the look
+  const bool has_shortcuts = yy_token_shortcuts != nullptr;  // a program without them skips the look
   Match m;
   for (;;) {  // one match per iteration
     // Everything the match needs is read before the held byte is put back: a store of a
@@ -444,9 +445,12 @@ int yy_next_token() {
     }
     // Action 0 cannot occur: after one byte every state accepts at least the default rule.
     int row = finish_match(&m);
-    int token = returns_plain_tokens ? row_token[row] : 0;
-    if (token != 0) return token;
-    token = yy_rule_action(row_action[row]);
+    int shortcut = has_shortcuts ? row_shortcut[row] : 0;
+    if (shortcut != 0) {
+      if ((shortcut & YY_QUEUES_MATCH) != 0) enqueue_match((shortcut & YY_QUEUES_BLANK) != 0);
+      return shortcut & YY_TOKEN_CODE;
+    }
+    int token = yy_rule_action(row_action[row]);
     if (token != YY_NO_TOKEN) return token;
   }
 }
@@ -463,7 +467,7 @@ void yy_reset_engine() {
   yy_scan_pos = yy_token_text = nullptr;
   yy_held_char = 0;
   yy_char_count = yy_token_length = 0;
-  yy_plain_tokens = nullptr;
+  yy_token_shortcuts = nullptr;
 }
 
 // Input buffers.

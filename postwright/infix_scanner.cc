@@ -105,8 +105,9 @@ static void queue_assembled_text() {
   return YY_NO_TOKEN;
 }
 
-// The token each action returns when returning it is all the action does; 0 for the others.
-static constexpr std::array<int16_t, ACTION_EOF_QUOTED_NAME + 1> plain_tokens() {
+// What the engine may do in an action's place: return its token, after queueing the match
+// for a name or a number; 0 for the actions that must run.
+static constexpr std::array<int16_t, ACTION_EOF_QUOTED_NAME + 1> token_shortcuts() {
   std::array<int16_t, ACTION_EOF_QUOTED_NAME + 1> tokens{};
   tokens[RULE_AND] = AND;
   tokens[RULE_OR] = OR;
@@ -117,17 +118,24 @@ static constexpr std::array<int16_t, ACTION_EOF_QUOTED_NAME + 1> plain_tokens() 
   tokens[RULE_SEMICOLON] = SEMICOL;
   tokens[RULE_LBRACE] = '{';
   tokens[RULE_RBRACE] = '}';
+  tokens[RULE_IDENTIFIER] = ID | YY_QUEUES_MATCH | YY_QUEUES_BLANK;
+  tokens[RULE_IDENTIFIER_ARGS] = ID | YY_QUEUES_MATCH | YY_QUEUES_BLANK;
+  tokens[RULE_NUMBER] = INT_EXPR | YY_QUEUES_MATCH;
   return tokens;
 }
-static constexpr std::array<int16_t, ACTION_EOF_QUOTED_NAME + 1> PLAIN_TOKENS = plain_tokens();
-const int16_t *const infix_plain_tokens = PLAIN_TOKENS.data();
+static constexpr std::array<int16_t, ACTION_EOF_QUOTED_NAME + 1> TOKEN_SHORTCUTS = token_shortcuts();
+const int16_t *const infix_token_shortcuts = TOKEN_SHORTCUTS.data();
 
-// The tokens that are only their code come from a table: one test tells them from the rest,
+// The engine takes the shortcuts itself; this runs every action when it was given none. The
+// tokens that are only their code come from the table: one test tells them from the rest,
 // where a jump to one of nine cases would be hard to foresee. Then the tokens that queue a
 // fragment, the text between tokens, and the quoted names and comments that take several
 // matches.
 int yy_rule_action(int action) {
-  if (static_cast<unsigned>(action) < PLAIN_TOKENS.size() && PLAIN_TOKENS[action] != 0) return PLAIN_TOKENS[action];
+  if (static_cast<unsigned>(action) < TOKEN_SHORTCUTS.size()) {
+    int shortcut = TOKEN_SHORTCUTS[action];
+    if (shortcut != 0 && (shortcut & YY_QUEUES_MATCH) == 0) return shortcut;
+  }
   switch (action) {
     case RULE_IDENTIFIER:
     case RULE_IDENTIFIER_ARGS:

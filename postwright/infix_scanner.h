@@ -8,8 +8,8 @@
 
 constexpr int TOKEN_TEXT_INITIAL_SIZE = 30000;  // bytes the driver allocates, zero-filled
 
-extern int64_t current_line;                     // input line being scanned, from 1; a file may hold more than 2^31
-extern const int16_t *const infix_plain_tokens;  // the engine's yy_plain_tokens for these rules
+extern int64_t current_line;                        // input line being scanned, from 1; a file may hold more than 2^31
+extern const int16_t *const infix_token_shortcuts;  // the engine's yy_token_shortcuts for these rules
 
 // Returns the rule actions' state to its value at program start (the work buffer is kept,
 // emptied): for tests and fuzzers that run several inputs in one process.
