@@ -255,6 +255,7 @@ struct Match {
   char *p;           // next byte to read
   DenseEntry entry;  // the current state's entry
   DenseEntry prev;   // the state's entry before the last step
+  DenseEntry prev2;  // and before the step before it (kept by run_common_match only)
   DenseEntry last;   // entry of the last accepting state entered
   char *last_pos;    // end of the text that state accepts
 };
@@ -287,14 +288,15 @@ static void run_match(Match *m, const DenseEntry *dense, unsigned char byte) {
 
 // The common path of a match, from the start state at m->p: passes over the bytes ahead of
 // it that a start row leads to its restart row, then steps until a state ends the loop,
-// keeping only the state before the last step. `byte` is the byte at m->p, which the caller
+// keeping only the states before the last two steps. `byte` is the byte at m->p, which the caller
 // may already hold in a register: it was just put back in place of the previous match's
 // NUL, and reading it from memory again would wait for that store.
 //
-// Nearly every match ends either in a state that accepts and ends it (an operator), or one
-// byte past its last accepting state (a name, when the blank behind it jams): so the loop
-// need not record every accepting state it passes, which would cost more than the step
-// itself. The rare rest is found again by find_last_accepting.
+// Nearly every match ends either in a state that accepts and ends it (an operator), or one or
+// two bytes past its last accepting state (a name, when the blank behind it jams, or when a
+// blank and then no "=" does): so the loop need not record every accepting state it passes,
+// which would cost more than the step itself. The rare rest is found again by
+// find_last_accepting.
 static inline void run_common_match(Match *m, const DenseEntry *dense, DenseEntry start, unsigned char byte) {
   char *p = m->p;
   DenseEntry entry = dense[start + byte];
@@ -306,6 +308,7 @@ static inline void run_common_match(Match *m, const DenseEntry *dense, DenseEntr
   }
   m->start = p;
   DenseEntry prev = start;
+  DenseEntry prev2 = start;
   ++p;
   while (entry < ending) {
     byte = static_cast<unsigned char>(*p);
@@ -313,12 +316,14 @@ static inline void run_common_match(Match *m, const DenseEntry *dense, DenseEntr
     // Keeps the column address apart from the state, so that the one dependent step from a
     // byte to the next is the load itself, not an addition before it.
     asm("" : "+r"(column));
+    prev2 = prev;
     prev = entry;
     entry = column[entry];
     ++p;
   }
   m->entry = entry;
   m->prev = prev;
+  m->prev2 = prev2;
   m->p = p;
 }
 
@@ -409,11 +414,17 @@ static After end_of_buffer(Match *m) {
   return true;
 }
 
+// A shortcut that queues the match: a call of its own, so that yy_next_token's common path
+// needs no registers that a call must preserve.
+[[gnu::noinline]] static int queue_match(int shortcut) {
+  enqueue_match((shortcut & YY_QUEUES_BLANK) != 0);
+  return shortcut & YY_TOKEN_CODE;
+}
+
 int yy_next_token() {
   if (yy_first_call) first_call_setup();
-  const bool has_shortcuts = yy_token_shortcuts != nullptr;  // a program without them skips the look
-  Match m;
-  for (;;) {  // one match per iteration
+  for (;;) {  // one match per iteration; nothing is kept in registers across an action
+    Match m;
     // Everything the match needs is read before the held byte is put back: a store of a
     // byte may alias any variable, and the compiler would read them all again after it.
     unsigned char first = static_cast<unsigned char>(yy_held_char);
@@ -424,7 +435,7 @@ int yy_next_token() {
     m.p = position;
     run_common_match(&m, dense, start, first);
     // The last accepting state: the one the loop ended in, when it ends the match, or else
-    // the one before the step that jammed; anything else takes the way below. Branches, not
+    // one of the two before the step that jammed; anything else takes the way below. Branches, not
     // selects: a foreseen branch lets the next match start before this one's last step is
     // loaded, where a select would make every match wait for the one before.
     if (m.entry < jam_row) {
@@ -433,6 +444,9 @@ int yy_next_token() {
     } else if (m.entry != end_of_buffer_row && accepts(m.prev)) {
       m.last = m.prev;
       m.last_pos = m.p - 1;
+    } else if (m.entry != end_of_buffer_row && accepts(m.prev2)) {
+      m.last = m.prev2;
+      m.last_pos = m.p - 2;
     } else [[unlikely]] {
       Match across = m;  // a copy, so that the common path keeps m in registers
       find_last_accepting(&across, start);
@@ -445,9 +459,9 @@ int yy_next_token() {
     }
     // Action 0 cannot occur: after one byte every state accepts at least the default rule.
     int row = finish_match(&m);
-    int shortcut = has_shortcuts ? row_shortcut[row] : 0;
+    int shortcut = yy_token_shortcuts != nullptr ? row_shortcut[row] : 0;  // a program without them skips the look
     if (shortcut != 0) {
-      if ((shortcut & YY_QUEUES_MATCH) != 0) enqueue_match((shortcut & YY_QUEUES_BLANK) != 0);
+      if ((shortcut & YY_QUEUES_MATCH) != 0) return queue_match(shortcut);
       return shortcut & YY_TOKEN_CODE;
     }
     int token = yy_rule_action(row_action[row]);
