@@ -43,6 +43,14 @@ FragmentChunk *fragment_switch_chunk(size_t need) {
   return chunk;
 }
 
+int enqueue_text_and_blank(const char *text, size_t length, bool blank_after) {
+  FragmentNode *node = fragment_append(length + (blank_after ? 1 : 0));
+  memcpy(node->text, text, length);
+  if (blank_after) node->text[length++] = ' ';
+  node->text[length] = '\0';
+  return 0;
+}
+
 void clear_fragment_queue() { fragment_head = fragment_tail = nullptr; }
 
 void release_fragment_queue() {

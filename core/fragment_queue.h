@@ -41,15 +41,17 @@ FragmentChunk *fragment_switch_chunk(size_t need);
 // An emptied chunk that is no longer being filled goes back for reuse.
 void fragment_retire_chunk(FragmentChunk *chunk);
 
-// Room for a node and `length` bytes of text with its NUL, linked in at the tail; the text
-// is the caller's to fill.
-inline FragmentNode *fragment_append(size_t length) {
-  constexpr size_t ALIGN = alignof(FragmentNode);
-  size_t need = (sizeof(FragmentNode) + length + 1 + ALIGN - 1) & ~(ALIGN - 1);
-  FragmentChunk *chunk = fragment_fill_chunk;
-  if (need < length || chunk == nullptr || chunk->size - chunk->used < need) {
-    chunk = fragment_switch_chunk(need < length ? SIZE_MAX : need);  // a wrapped size cannot be had
-  }
+constexpr size_t FRAGMENT_ALIGN = alignof(FragmentNode);
+
+// Bytes of chunk storage for a node and `length` bytes of text with its NUL; less than
+// `length` when the sum wraps.
+inline size_t fragment_need(size_t length) {
+  return (sizeof(FragmentNode) + length + 1 + FRAGMENT_ALIGN - 1) & ~(FRAGMENT_ALIGN - 1);
+}
+
+// Carves a node of `need` bytes for `length` bytes of text out of `chunk`, which has the room,
+// and links it in at the tail.
+inline FragmentNode *fragment_carve(FragmentChunk *chunk, size_t need, size_t length) {
   auto *node = reinterpret_cast<FragmentNode *>(reinterpret_cast<char *>(chunk + 1) + chunk->used);
   chunk->used += need;
   chunk->live++;
@@ -66,6 +68,17 @@ inline FragmentNode *fragment_append(size_t length) {
   return node;
 }
 
+// Room for a node and `length` bytes of text with its NUL, linked in at the tail; the text
+// is the caller's to fill.
+inline FragmentNode *fragment_append(size_t length) {
+  size_t need = fragment_need(length);
+  FragmentChunk *chunk = fragment_fill_chunk;
+  if (need < length || chunk == nullptr || chunk->size - chunk->used < need) {
+    chunk = fragment_switch_chunk(need < length ? SIZE_MAX : need);  // a wrapped size cannot be had
+  }
+  return fragment_carve(chunk, need, length);
+}
+
 // Queues a copy of `length` bytes (0 stored; memory exhaustion ends the process).
 inline int enqueue_fragment(const char *text, size_t length) {
   FragmentNode *node = fragment_append(length);
@@ -78,18 +91,22 @@ inline int enqueue_fragment(const char *text) { return enqueue_fragment(text, st
 
 // Queues the current match, followed by one blank when `blank_after`: the fragment of a name.
 // The engine keeps readable slack behind every match, and a chunk behind its storage, so a
-// short match is copied with one fixed-size move.
+// short match is copied with one fixed-size move. That common case makes no call, so that a
+// caller needs to save no registers for it; the rest is enqueue_text_and_blank.
 static_assert(YY_MATCH_SLACK >= SHORT_TEXT);
+int enqueue_text_and_blank(const char *text, size_t length, bool blank_after);
 inline int enqueue_match(bool blank_after) {
   size_t length = yy_token_length;
-  FragmentNode *node = fragment_append(length + (blank_after ? 1 : 0));
-  if (length <= SHORT_TEXT) {
-    memcpy(node->text, yy_token_text, SHORT_TEXT);
-  } else {
-    memcpy(node->text, yy_token_text, length);
+  size_t stored = length + (blank_after ? 1 : 0);
+  size_t need = fragment_need(stored);
+  FragmentChunk *chunk = fragment_fill_chunk;
+  if (length > SHORT_TEXT || chunk == nullptr || chunk->size - chunk->used < need) {
+    return enqueue_text_and_blank(yy_token_text, length, blank_after);
   }
-  if (blank_after) node->text[length++] = ' ';
-  node->text[length] = '\0';
+  char *text = fragment_carve(chunk, need, stored)->text;
+  memcpy(text, yy_token_text, SHORT_TEXT);
+  if (blank_after) text[length++] = ' ';
+  text[length] = '\0';
   return 0;
 }
 
