@@ -77,7 +77,7 @@ int yy_transition(const ScannerTables &t, int state, int cls) {
   return t.next[t.base[row] + k];
 }
 
-static bool accepts(DenseEntry entry) { return entry - accepting_rows < jam_row - accepting_rows; }
+static bool accepts(DenseEntry entry) { return entry - accepting_rows < accepting_row_span; }
 
 static int state_of(DenseEntry entry) { return state_of_row[entry >> ROW_SHIFT]; }
 
@@ -421,6 +421,20 @@ static After end_of_buffer(Match *m) {
   return shortcut & YY_TOKEN_CODE;
 }
 
+// Ends a match that the common path could not: one that ran into a NUL byte, or whose last
+// accepting state lies further back than it keeps. Sets up `m` from the match's start and
+// position, its state and the one before, and the start state's entry; false when the input
+// has ended instead.
+[[gnu::noinline]] static bool end_uncommon_match(Match *m, char *start, char *p, DenseEntry entry, DenseEntry prev,
+                                                 DenseEntry start_entry) {
+  m->start = start;
+  m->p = p;
+  m->entry = entry;
+  m->prev = prev;
+  find_last_accepting(m, start_entry);
+  return m->entry != end_of_buffer_row || match_past_buffer_end(m);
+}
+
 int yy_next_token() {
   if (yy_first_call) first_call_setup();
   for (;;) {  // one match per iteration; nothing is kept in registers across an action
@@ -448,18 +462,20 @@ int yy_next_token() {
       m.last = m.prev2;
       m.last_pos = m.p - 2;
     } else [[unlikely]] {
-      Match across = m;  // a copy, so that the common path keeps m in registers
-      find_last_accepting(&across, start);
-      if (across.entry == end_of_buffer_row && !match_past_buffer_end(&across)) {
+      // The match's scalars, not the record: a copy of it would be built on the common path.
+      Match ended;
+      if (!end_uncommon_match(&ended, m.start, m.p, m.entry, m.prev, start)) {
         // an end-of-file action always ends the call
         int token = yy_rule_action(yy_tables.rule_count + 2 + (yy_start_state - 1) / 2);
         return token != YY_NO_TOKEN ? token : 0;
       }
-      m = across;
+      m.start = ended.start;
+      m.last = ended.last;
+      m.last_pos = ended.last_pos;
     }
     // Action 0 cannot occur: after one byte every state accepts at least the default rule.
     int row = finish_match(&m);
-    int shortcut = yy_token_shortcuts != nullptr ? row_shortcut[row] : 0;  // a program without them skips the look
+    int shortcut = row_shortcut[row];
     if (shortcut != 0) {
       if ((shortcut & YY_QUEUES_MATCH) != 0) return queue_match(shortcut);
       return shortcut & YY_TOKEN_CODE;
