@@ -119,6 +119,7 @@ struct ShiftChain {
   int16_t states[CHAIN_LIMIT];  // the states it leaves above the shifting one, final last
   uint8_t state_count;          // entries of states, at least 1
   bool final_reads;             // the final state reads a lookahead before it decides
+  const int16_t *final_row;     // the final state's row of dense_action (action_row)
 };
 
 }  // namespace
@@ -131,6 +132,10 @@ static int16_t dense_goto[PARSE_STATE_COUNT][PARSE_NONTERMINAL_COUNT];
 static RuleStep rule_steps[PARSE_RULE_COUNT + 1];
 static ShiftChain shift_chains[PARSE_STATE_COUNT * PARSE_FIRST_NONTERMINAL + 1];  // from 1
 static bool tables_expanded = false;
+
+// The row of dense_action for `state`, indexed by the lookahead's symbol, NO_SYMBOL included:
+// the loop keeps its state as this row, so that the step is one load.
+static const int16_t *action_row(int state) { return &dense_action[state][1]; }
 
 // Follows a shift from `state` into `target` through the reductions it can make without a
 // token and without popping `state`, at most CHAIN_LIMIT of them.
@@ -178,6 +183,7 @@ static void expand_tables() {
         step = 0;  // the accepting shift is looked for where errors are
       } else if (step > 0) {
         shift_chains[++chains] = chain_of(state, step);
+        shift_chains[chains].final_row = action_row(shift_chains[chains].final);
         step = chains;
       }
       dense_action[state][symbol + 1] = static_cast<int16_t>(step);
@@ -203,23 +209,24 @@ static bool accepts(int state, int symbol) {
   return symbol != NO_SYMBOL && state_base[state] != PARSE_NO_ENTRY && packed_step(state, symbol) == PARSE_FINAL_STATE;
 }
 
-// The loop keeps the state, the stack top and the lookahead's symbol in locals; the stack
-// record is brought up to date only when it grows. The current state is always on top of
-// the stack. `lookahead` is written at each read and left as it is when the token is
+// The loop keeps the state (as its row of dense_action), the stack top and the lookahead's
+// symbol in locals; the stack record is brought up to date only when it grows. The current
+// state is always on top of the stack. `lookahead` is written at each read and left as it is when the token is
 // consumed: nothing reads it during the parse, and once it ends it holds the last token read.
 static int run_parse(StateStack *stack) {
   int16_t *entries = stack->entries;
   int depth = 0;
   int state = 0;
+  const int16_t *row = action_row(state);
   int symbol = NO_SYMBOL;                          // the lookahead's terminal, NO_SYMBOL while none is held
   int chain_room = stack->capacity - CHAIN_LIMIT;  // below this depth a whole chain fits
   lookahead = NO_LOOKAHEAD;
   if (!push_state(stack, entries, depth, state)) return parse_stack_exhausted;
   for (;;) {
-    int step = dense_action[state][symbol + 1];
+    int step = row[symbol];
     if (step == READ_FIRST) {
       symbol = read_lookahead();
-      step = dense_action[state][symbol + 1];
+      step = row[symbol];
     }
     if (step > 0) {
       const ShiftChain &chain = shift_chains[step];
@@ -234,24 +241,26 @@ static int run_parse(StateStack *stack) {
         }
         memcpy(entries + depth, chain.states, sizeof chain.states);
         depth += chain.state_count;
-        state = chain.final;
+        row = chain.final_row;
         // What the state will do depends on the next token: read it now, while the chain
         // is at hand, rather than find that out from the table first.
         if (chain.final_reads && symbol == NO_SYMBOL) symbol = read_lookahead();
         continue;
       }
       state = chain.target;  // near a growth: one step at a time
+      row = action_row(state);
     } else if (step < 0) {
       RuleStep rule = rule_steps[-step];
       if (rule.action != action_none) run_grammar_action(rule.action);
       depth -= rule.length;
       state = dense_goto[entries[depth - 1]][rule.nonterminal];
+      row = action_row(state);
       if (rule.length > 0) {  // the stack is no deeper than before: it cannot fill up
         entries[depth++] = static_cast<int16_t>(state);
         continue;
       }
     } else {
-      if (accepts(state, symbol)) return parse_accepted;
+      if (accepts(entries[depth - 1], symbol)) return parse_accepted;
       report_syntax_error("parse error");
       return parse_syntax_error;
     }
