@@ -47,10 +47,12 @@ char *yy_token_text = nullptr;
 size_t yy_token_length = 0;
 const int16_t *yy_token_shortcuts = nullptr;
 
-// A dense entry: the offset of the target's row, its dense number times 256. Unsigned, so
-// that using it as an index needs no sign extension between one load and the next.
+// A dense entry: the offset in bytes of the target's row, its dense number times 1024 (256
+// entries of 4 bytes, one per byte value). In bytes, so that the load it leads to adds it
+// unscaled: an address with a scaled index can take a cycle longer, on the one dependent step
+// from a byte to the next. Unsigned, so that it needs no sign extension either.
 using DenseEntry = uint32_t;
-constexpr int ROW_SHIFT = 8;  // 256 entries a row, one per byte value
+constexpr int ROW_SHIFT = 10;
 
 static DenseEntry *dense_next = nullptr;      // S + J + 1 rows of 256 entries, in dense numbering
 static DenseEntry *entry_of_state = nullptr;  // state 0..J -> its row offset
@@ -82,6 +84,15 @@ static bool accepts(DenseEntry entry) { return entry - accepting_rows < acceptin
 static int state_of(DenseEntry entry) { return state_of_row[entry >> ROW_SHIFT]; }
 
 static DenseEntry row_offset(int row) { return static_cast<DenseEntry>(row) << ROW_SHIFT; }
+
+// The row that `entry` leads to, in the dense table that starts at `dense` (or in its column
+// there, when `dense` is already moved to a byte's entry).
+static const DenseEntry *row_at(const DenseEntry *dense, DenseEntry entry) {
+  return reinterpret_cast<const DenseEntry *>(reinterpret_cast<const char *>(dense) + entry);
+}
+static DenseEntry *row_at(DenseEntry *dense, DenseEntry entry) {
+  return reinterpret_cast<DenseEntry *>(reinterpret_cast<char *>(dense) + entry);
+}
 
 static int start_state_of(int condition) { return 2 * condition + 1; }
 
@@ -140,11 +151,11 @@ static void build_dense_table() {
     for (int k = 0; k <= t.class_count; k++) {
       target[k] = entry_of_state[s == 0 ? t.jam_state : yy_transition(t, static_cast<int>(s), k)];
     }
-    DenseEntry *row = dense_next + entry_of_state[s];
+    DenseEntry *row = row_at(dense_next, entry_of_state[s]);
     for (int b = 0; b < 256; b++) row[b] = target[t.classes[b]];
   }
   for (int n = 0; n < t.condition_count; n++) {
-    DenseEntry *row = dense_next + entry_of_state[start_state_of(n)];
+    DenseEntry *row = row_at(dense_next, entry_of_state[start_state_of(n)]);
     DenseEntry restart = row_offset(n);
     for (int b = 0; b < 256; b++) {
       int target_state = state_of(row[b]);
@@ -152,7 +163,7 @@ static void build_dense_table() {
       bool passed_over = action <= t.rule_count && t.skip[action] != 0 && t.base[target_state] == t.jam_base;
       if (passed_over) row[b] = restart;
     }
-    memcpy(dense_next + restart, row, 256 * sizeof(DenseEntry));
+    memcpy(row_at(dense_next, restart), row, 256 * sizeof(DenseEntry));
   }
 }
 
@@ -271,7 +282,7 @@ static void run_match(Match *m, const DenseEntry *dense, unsigned char byte) {
   char *p = m->p;
   for (;;) {
     prev = entry;
-    entry = dense[entry + byte];
+    entry = row_at(dense, entry)[byte];
     ++p;
     if (accepts(entry)) {
       m->last = entry;
@@ -299,12 +310,12 @@ static void run_match(Match *m, const DenseEntry *dense, unsigned char byte) {
 // find_last_accepting.
 static inline void run_common_match(Match *m, const DenseEntry *dense, DenseEntry start, unsigned char byte) {
   char *p = m->p;
-  DenseEntry entry = dense[start + byte];
+  DenseEntry entry = row_at(dense, start)[byte];
   const DenseEntry plain = plain_rows;
   const DenseEntry ending = ending_rows;
   while (entry < plain) {  // passed over
     byte = static_cast<unsigned char>(*++p);
-    entry = dense[start + byte];
+    entry = row_at(dense, start)[byte];
   }
   m->start = p;
   DenseEntry prev = start;
@@ -318,7 +329,7 @@ static inline void run_common_match(Match *m, const DenseEntry *dense, DenseEntr
     asm("" : "+r"(column));
     prev2 = prev;
     prev = entry;
-    entry = column[entry];
+    entry = *row_at(column, entry);
     ++p;
   }
   m->entry = entry;
@@ -334,7 +345,7 @@ static inline void run_common_match(Match *m, const DenseEntry *dense, DenseEntr
   m->last = start;
   m->last_pos = m->start;
   for (char *q = m->start; q < m->p - 1;) {
-    entry = dense_next[entry + static_cast<unsigned char>(*q++)];
+    entry = row_at(dense_next, entry)[static_cast<unsigned char>(*q++)];
     if (accepts(entry)) {
       m->last = entry;
       m->last_pos = q;
