@@ -299,9 +299,9 @@ static void run_match(Match *m, const DenseEntry *dense, unsigned char byte) {
 
 // The common path of a match, from the start state at m->p: passes over the bytes ahead of
 // it that a start row leads to its restart row, then steps until a state ends the loop,
-// keeping only the states before the last two steps. `byte` is the byte at m->p, which the caller
-// may already hold in a register: it was just put back in place of the previous match's
-// NUL, and reading it from memory again would wait for that store.
+// keeping only the states before the last two steps. `byte` is the byte at m->p, which the
+// caller may already hold in a register: it was just put back in place of the previous
+// match's NUL, and reading it from memory again would wait for that store.
 //
 // Nearly every match ends either in a state that accepts and ends it (an operator), or one or
 // two bytes past its last accepting state (a name, when the blank behind it jams, or when a
@@ -460,9 +460,9 @@ int yy_next_token() {
     m.p = position;
     run_common_match(&m, dense, start, first);
     // The last accepting state: the one the loop ended in, when it ends the match, or else
-    // one of the two before the step that jammed; anything else takes the way below. Branches, not
-    // selects: a foreseen branch lets the next match start before this one's last step is
-    // loaded, where a select would make every match wait for the one before.
+    // one of the two before the step that jammed; anything else takes the way below.
+    // Branches, not selects: a foreseen branch lets the next match start before this one's
+    // last step is loaded, where a select would make every match wait for the one before.
     if (m.entry < jam_row) {
       m.last = m.entry;
       m.last_pos = m.p;

@@ -211,8 +211,9 @@ static bool accepts(int state, int symbol) {
 
 // The loop keeps the state (as its row of dense_action), the stack top and the lookahead's
 // symbol in locals; the stack record is brought up to date only when it grows. The current
-// state is always on top of the stack. `lookahead` is written at each read and left as it is when the token is
-// consumed: nothing reads it during the parse, and once it ends it holds the last token read.
+// state is always on top of the stack. `lookahead` is written at each read and left as it is
+// when the token is consumed: nothing reads it during the parse, and once it ends it holds
+// the last token read.
 static int run_parse(StateStack *stack) {
   int16_t *entries = stack->entries;
   int depth = 0;
