@@ -124,14 +124,21 @@ struct ShiftChain {
 
 }  // namespace
 
-// dense_action[state][symbol + 1]: for a held lookahead symbol, a shift (the index of its
-// chain, > 0), a reduction (-rule) or 0 for a syntax error; in column 0, with none held:
-// READ_FIRST, or the default reduction of a state that never reads.
+// dense_action[state][symbol + 1]: for a held lookahead symbol, a shift (the offset in bytes
+// of its chain in shift_chains, > 0), a reduction (-rule) or 0 for a syntax error; in column
+// 0, with none held: READ_FIRST, or the default reduction of a state that never reads.
 static int16_t dense_action[PARSE_STATE_COUNT][SYMBOL_COLUMNS];
 static int16_t dense_goto[PARSE_STATE_COUNT][PARSE_NONTERMINAL_COUNT];
 static RuleStep rule_steps[PARSE_RULE_COUNT + 1];
 static ShiftChain shift_chains[PARSE_STATE_COUNT * PARSE_FIRST_NONTERMINAL + 1];  // from 1
+static_assert(sizeof shift_chains <= INT16_MAX);  // dense_action holds an offset into it
 static bool tables_expanded = false;
+
+// The chain that a shift step names: the step is the chain's offset in bytes, so that the way
+// from the table to the chain takes no multiply.
+static const ShiftChain &chain_at(int step) {
+  return *reinterpret_cast<const ShiftChain *>(reinterpret_cast<const char *>(shift_chains) + step);
+}
 
 // The row of dense_action for `state`, indexed by the lookahead's symbol, NO_SYMBOL included:
 // the loop keeps its state as this row, so that the step is one load.
@@ -184,7 +191,7 @@ static void expand_tables() {
       } else if (step > 0) {
         shift_chains[++chains] = chain_of(state, step);
         shift_chains[chains].final_row = action_row(shift_chains[chains].final);
-        step = chains;
+        step = static_cast<int>(chains * sizeof(ShiftChain));
       }
       dense_action[state][symbol + 1] = static_cast<int16_t>(step);
     }
@@ -230,7 +237,7 @@ static int run_parse(StateStack *stack) {
       step = row[symbol];
     }
     if (step > 0) {
-      const ShiftChain &chain = shift_chains[step];
+      const ShiftChain &chain = chain_at(step);
       if (symbol != PARSE_END_SYMBOL) symbol = NO_SYMBOL;  // the end of input is never consumed
       if (depth < chain_room) {                            // room for the whole states array
         // The actions write bytes, which may alias anything: taken into a register first.
