@@ -72,9 +72,9 @@ void check_standard_output(const ProgramTexts *program);
 [[noreturn]] void fail(const char *message);
 
 // The part of a driver's reset that both programs share, for tests and fuzz targets that run
-// a driver several times in one process: closes the input a run that ended
-// early left open, and returns the engine, the output buffer, the fragment queue, the token
-// text, command_line and message_stream to their state at program start.
+// a driver several times in one process: closes the input a run that ended early left open,
+// and returns the engine, the output buffer, the fragment queue, the token text,
+// command_line and message_stream to their state at program start.
 void reset_core_modules();
 
 #endif

@@ -463,13 +463,14 @@ int yy_next_token() {
     // one of the two before the step that jammed; anything else takes the way below.
     // Branches, not selects: a foreseen branch lets the next match start before this one's
     // last step is loaded, where a select would make every match wait for the one before.
+    const bool jammed = m.entry != end_of_buffer_row;  // at or past jam_row, not at a NUL
     if (m.entry < jam_row) {
       m.last = m.entry;
       m.last_pos = m.p;
-    } else if (m.entry != end_of_buffer_row && accepts(m.prev)) {
+    } else if (jammed && accepts(m.prev)) {
       m.last = m.prev;
       m.last_pos = m.p - 1;
-    } else if (m.entry != end_of_buffer_row && accepts(m.prev2)) {
+    } else if (jammed && accepts(m.prev2)) {
       m.last = m.prev2;
       m.last_pos = m.p - 2;
     } else [[unlikely]] {
