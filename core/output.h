@@ -4,8 +4,12 @@
 //
 // The programs write a great many pieces of one to a few bytes; a call into the stream
 // library for each (locking, length scans) cost more than the conversion itself. Bytes are
-// gathered here and handed to the stream in blocks of OUTPUT_BUFFER_SIZE, the size of the
-// stream's own buffer, so nothing is written to the file in smaller pieces than before.
+// gathered here and handed to the stream in blocks of OUTPUT_BUFFER_SIZE, which the stream
+// passes on to the file with one or two writes, as it does with any block larger than its own
+// buffer. The blocks are large because the kernel's work on the file (the writes, the close,
+// the truncation when the file is written again) shrinks with the number of writes that made
+// it: for 90 MB of output, 256 KB blocks cost about 0.1 s less of it than 32 KB ones. A block
+// still fits in the processor's second-level cache; a larger one made each store dearer.
 #ifndef CORE_OUTPUT_H
 #define CORE_OUTPUT_H
 
@@ -13,8 +17,8 @@
 #include <cstdio>
 #include <cstring>
 
-constexpr size_t OUTPUT_BUFFER_SIZE = 0x7fff;  // bytes gathered before they go to the stream
-constexpr size_t SHORT_TEXT = 16;              // texts this long or shorter are copied in one move
+constexpr size_t OUTPUT_BUFFER_SIZE = 256 * 1024;  // bytes gathered before they go to the stream
+constexpr size_t SHORT_TEXT = 16;                  // texts this long or shorter are copied in one move
 
 extern FILE *output_stream;  // the program's output file, opened by its driver; null before
 

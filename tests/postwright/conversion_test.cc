@@ -106,11 +106,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, Conversion, ::testing::ValuesIn(CONVERSIONS),
                            return std::string(info.param.name);
                          });
 
-// Names and comment lines far beyond the driver's 30000-byte work buffer come out whole.
+// Names and comment lines far beyond the driver's 30000-byte work buffer come out whole, and
+// so does a comment line longer than the output buffer.
 TEST(ConversionLimits, LongNamesAndCommentsAreWhole) {
   const std::string quoted = "\\" + std::string(70000, 'q') + "\\";
   const std::string name(50000, 'n');
-  const std::string comment = "--" + std::string(100000, 'c');
+  const std::string comment = "--" + std::string(300000, 'c');
   RunResult r = run_conversion(POSTWRIGHT, quoted + " = " + name + ";\n" + comment + "\n" + comment);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.output, quoted + " =" + name + " ;\n" + comment + "\n" + comment);
