@@ -117,6 +117,19 @@ TEST(ConversionLimits, LongNamesAndCommentsAreWhole) {
   EXPECT_EQ(r.output, quoted + " =" + name + " ;\n" + comment + "\n" + comment);
 }
 
+// Short pieces far beyond what the output buffer holds come out whole and in order.
+TEST(ConversionLimits, OutputBeyondTheBufferIsWhole) {
+  std::string input, output;
+  for (int n = 0; n < 40000; n++) {
+    const std::string name = "v" + std::to_string(n);
+    input += name + " = " + name + " | !b & 1;\n";
+    output += name + " =" + name + " b !1&|;\n";
+  }
+  RunResult r = run_conversion(POSTWRIGHT, input);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, output);
+}
+
 // Every open parenthesis holds one parse state until its group is complete: `depth` of them
 // put depth + 7 states on the stack, and the stack holds at most 9999.
 std::string nested(int depth) {
