@@ -10,6 +10,9 @@ set -eu
 ld=$1 nm=$2 objcopy=$3 output=$4 prefix=$5 keep=$6
 shift 6
 "$ld" -r -o "$output.linked" --whole-archive "$@"
+# Objects built for link-time optimisation carry its form of the code beside the machine
+# code; the renaming works on machine code only, so the copy keeps that alone.
+"$objcopy" --wildcard --remove-section='.gnu.lto_*' --remove-section='.gnu.debuglto_*' "$output.linked"
 "$nm" -g --defined-only "$output.linked" |
   awk -v prefix="$prefix" -v keep="$keep" '$2 != "V" && $3 != keep { print $3, prefix $3 }' >"$output.names"
 "$objcopy" --redefine-syms="$output.names" "$output.linked" "$output"
