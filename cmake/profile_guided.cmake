@@ -48,6 +48,7 @@ elseif(PROFILE_GUIDED)
     CMAKE_ARGS
       -DCMAKE_BUILD_TYPE=Release
       -DCMAKE_CXX_COMPILER=${CMAKE_CXX_COMPILER}
+      -DCMAKE_CXX_FLAGS=${CMAKE_CXX_FLAGS}  # the same code, or its profile would not fit
       -DBUILD_TESTING=OFF
       -DPROFILE_GUIDED=OFF
       -DPROFILE_TRAINING_DIR=${profile_dir}
