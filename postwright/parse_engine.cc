@@ -170,6 +170,38 @@ static ShiftChain chain_of(int state, int target) {
   return chain;
 }
 
+// The rule by which every state that a goto on `nonterminal` leads to reduces without
+// reading a token; 0 when one of them reads, or when they reduce by different rules.
+static int reduction_after_goto(int nonterminal) {
+  int rule = 0;
+  for (int state = 0; state < PARSE_STATE_COUNT; state++) {
+    int target = dense_goto[state][nonterminal];
+    if (target <= 0 || state_base[target] != PARSE_NO_ENTRY) return 0;
+    if (rule != 0 && state_default[target] != rule) return 0;
+    rule = state_default[target];
+  }
+  return rule;
+}
+
+// A reduction whose goto always enters a state that at once reduces again, popping what the
+// first pushed, is made as one: over both right sides but the state between them, to the
+// second one's left side, with the one action of the two. The end of a statement then takes
+// one step of the loop instead of two: instr : ident EQ @1 expr SEMICOL, then input : input
+// instr. The state between the two is never pushed, so the stack is never deeper for it.
+static void fold_reductions() {
+  for (int rule = 1; rule <= PARSE_RULE_COUNT; rule++) {
+    RuleStep &step = rule_steps[rule];
+    for (int folds = 0; folds < PARSE_RULE_COUNT && step.length > 0; folds++) {
+      int next = reduction_after_goto(step.nonterminal);
+      if (next == 0) break;
+      const RuleStep &then = rule_steps[next];
+      if (then.length == 0 || (step.action != action_none && then.action != action_none)) break;
+      step = {static_cast<int16_t>(step.length + then.length - 1), then.nonterminal,
+              step.action != action_none ? step.action : then.action};
+    }
+  }
+}
+
 static void expand_tables() {
   for (int rule = 1; rule <= PARSE_RULE_COUNT; rule++) {
     rule_steps[rule] = {rule_length[rule], static_cast<int16_t>(rule_lhs[rule] - PARSE_FIRST_NONTERMINAL),
@@ -180,6 +212,7 @@ static void expand_tables() {
       dense_goto[state][nonterminal] = static_cast<int16_t>(packed_goto(nonterminal, state));
     }
   }
+  fold_reductions();
   int chains = 0;
   for (int state = 0; state < PARSE_STATE_COUNT; state++) {
     bool reads = state_base[state] != PARSE_NO_ENTRY;

@@ -158,6 +158,7 @@ TEST_F(ParseEngine, ConvertsToPostfix) {
       {"a = b ; }", "a =b ;\n}\n", parse_accepted},
       {"a = ;", "a =", parse_syntax_error},
       {"a = ( b ;", "a =b ", parse_syntax_error},
+      {"a = b ; } = c ;", "a =b ;\n}\n", parse_syntax_error},  // each end of an instruction is one step
   };
   for (const Case &c : cases) {
     restart();
