@@ -119,6 +119,7 @@ struct ShiftChain {
   int16_t states[CHAIN_LIMIT];  // the states it leaves above the shifting one, final last
   uint8_t state_count;          // entries of states, at least 1
   bool final_reads;             // the final state reads a lookahead before it decides
+  int16_t final_rule;           // else the reduction it makes at once, when that pops (length > 0)
   const int16_t *final_row;     // the final state's row of dense_action (action_row)
 };
 
@@ -167,6 +168,9 @@ static ShiftChain chain_of(int state, int target) {
     chain.final = static_cast<int16_t>(current);
   }
   chain.final_reads = state_base[chain.final] != PARSE_NO_ENTRY;
+  if (!chain.final_reads && rule_steps[state_default[chain.final]].length > 0) {
+    chain.final_rule = state_default[chain.final];
+  }
   return chain;
 }
 
@@ -249,6 +253,17 @@ static bool accepts(int state, int symbol) {
   return symbol != NO_SYMBOL && state_base[state] != PARSE_NO_ENTRY && packed_step(state, symbol) == PARSE_FINAL_STATE;
 }
 
+// Makes a reduction that pops at least one state: its action, the pops, and the push of the
+// state its goto leads to, whose row it returns. The stack is no deeper than before: it
+// cannot fill up.
+static inline const int16_t *reduce(RuleStep rule, int16_t *entries, int &depth) {
+  if (rule.action != action_none) run_grammar_action(rule.action);
+  depth -= rule.length;
+  int state = dense_goto[entries[depth - 1]][rule.nonterminal];
+  entries[depth++] = static_cast<int16_t>(state);
+  return action_row(state);
+}
+
 // The loop keeps the state (as its row of dense_action), the stack top and the lookahead's
 // symbol in locals; the stack record is brought up to date only when it grows. The current
 // state is always on top of the stack. `lookahead` is written at each read and left as it is
@@ -283,23 +298,28 @@ static int run_parse(StateStack *stack) {
         memcpy(entries + depth, chain.states, sizeof chain.states);
         depth += chain.state_count;
         row = chain.final_row;
-        // What the state will do depends on the next token: read it now, while the chain
-        // is at hand, rather than find that out from the table first.
-        if (chain.final_reads && symbol == NO_SYMBOL) symbol = read_lookahead();
+        if (chain.final_reads) {
+          // What the state will do depends on the next token: read it now, while the chain
+          // is at hand, rather than find that out from the table first.
+          if (symbol == NO_SYMBOL) symbol = read_lookahead();
+        } else if (chain.final_rule != 0) {
+          // It reduces at once, deeper than the chain could: as the next step would, without
+          // looking that up (the end of a statement, a closing parenthesis, a brace).
+          row = reduce(rule_steps[chain.final_rule], entries, depth);
+        }
         continue;
       }
       state = chain.target;  // near a growth: one step at a time
       row = action_row(state);
     } else if (step < 0) {
       RuleStep rule = rule_steps[-step];
-      if (rule.action != action_none) run_grammar_action(rule.action);
-      depth -= rule.length;
-      state = dense_goto[entries[depth - 1]][rule.nonterminal];
-      row = action_row(state);
-      if (rule.length > 0) {  // the stack is no deeper than before: it cannot fill up
-        entries[depth++] = static_cast<int16_t>(state);
+      if (rule.length > 0) {
+        row = reduce(rule, entries, depth);
         continue;
       }
+      if (rule.action != action_none) run_grammar_action(rule.action);
+      state = dense_goto[entries[depth - 1]][rule.nonterminal];
+      row = action_row(state);
     } else {
       if (accepts(entries[depth - 1], symbol)) return parse_accepted;
       report_syntax_error("parse error");
