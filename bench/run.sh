@@ -100,6 +100,9 @@ cat <<EOF
   perf record -o /tmp/pw.perf $pw -q INPUT.infix /tmp/out && perf report -i /tmp/pw.perf
   valgrind --tool=callgrind --callgrind-out-file=/tmp/cg.out $pw -q INPUT.infix /tmp/out
   callgrind_annotate /tmp/cg.out | head -30
+  The optimised build inlines the scanner's matching into parse_input (postwright) and main
+  (inwright); for shares by source line, configure with -DCMAKE_CXX_FLAGS=-g (the same code,
+  with line tables) and give callgrind_annotate the source file: callgrind_annotate OUT FILE.cc
 EOF
 if command -v valgrind >/dev/null 2>&1 && command -v callgrind_annotate >/dev/null 2>&1; then
   "$mk" infix 2 >"$work/p.infix"
