@@ -37,10 +37,11 @@ elseif(PROFILE_GUIDED)
   set(profile_dir ${CMAKE_BINARY_DIR}/profile)
   set(training_programs
     ${training_tree}/postwright/postwright ${training_tree}/inwright/inwright ${training_tree}/bench/make_input)
+  set(training_targets postwright inwright make_input)  # the programs above, as targets of that tree
   if(CMAKE_GENERATOR MATCHES "Makefiles")
-    set(training_build $(MAKE) postwright inwright make_input)  # a sub-make shares the jobs
+    set(training_build $(MAKE) ${training_targets})  # a sub-make shares the jobs
   else()
-    set(training_build ${CMAKE_COMMAND} --build ${training_tree} --target postwright inwright make_input)
+    set(training_build ${CMAKE_COMMAND} --build ${training_tree} --target ${training_targets})
   endif()
   ExternalProject_Add(instrumented_programs
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
