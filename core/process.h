@@ -7,8 +7,7 @@
 
 #include <cstdio>
 
-constexpr int EXIT_INPUT_FAULT = 1;     // the user's input or environment is at fault
-constexpr int EXIT_INTERNAL_FAULT = 2;  // out of memory, or the scanner's own fatal errors
+#include "exit_status.h"
 
 // Called by end_process, after the converted output written so far has reached its stream,
 // in place of exit. It must not return: it jumps back to the harness that ran the program.

@@ -22,16 +22,16 @@
 #include "infix_parse_tables.h"
 #include "lalr_lookaheads.h"
 #include "lr0_automaton.h"
+#include "parse_row_packing.h"
 #include "parse_tables.h"
-#include "row_packing.h"
 #include "verify_tables.h"
 
 namespace {
 
 enum BuildResult {
-  build_done = 0,                            // tables assembled and verified
-  build_bad_grammar = EXIT_INPUT_FAULT,      // the grammar file is wrong: messages say where
-  build_internal_error = EXIT_BROKEN_TABLES  // verification failed
+  build_done = 0,                             // tables assembled and verified
+  build_bad_grammar = EXIT_INPUT_FAULT,       // the grammar file is wrong: messages say where
+  build_internal_error = EXIT_INTERNAL_FAULT  // verification failed
 };
 
 // Every record of one construction, stage by stage.
@@ -531,6 +531,6 @@ TEST(Emit, FailureLeavesNoPartialFile) {
   std::string header = dir.path + "/t.h";
   EXPECT_EQ(emit_parse_tables("infix.grammar", built.grammar, built.tables, "/nonexistent/dir/t.cc", header.c_str()),
             -1);
-  EXPECT_EQ(last_diagnostic(), "cannot create /nonexistent/dir/t.cc");
+  EXPECT_EQ(last_diagnostic(), "lalrgen: cannot create /nonexistent/dir/t.cc: No such file or directory");
   EXPECT_EQ(fopen(header.c_str(), "r"), nullptr);
 }

@@ -9,9 +9,9 @@
 #include <utility>
 
 #include "byte_classes.h"
+#include "dfa_row_packing.h"
 #include "diagnostics.h"
 #include "regex_nfa.h"
-#include "row_packing.h"
 #include "rule_file.h"
 #include "scanner_internal.h"
 #include "subset.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-constexpr int EXIT_INPUT_FAULT = 1;    // exit status: the input, its reading or the outputs
-constexpr int EXIT_BROKEN_TABLES = 2;  // exit status: the tables failed their verification
+#include "exit_status.h"  // EXIT_INPUT_FAULT: the input, its reading or the outputs;
+                          // EXIT_INTERNAL_FAULT: the tables failed their verification
 
 // Records "PLACE:LINE: text", or "PLACE: text" when `line` is 0. PLACE is the input file, or
 // the program's name for a fault that lies in no input; a null PLACE records the text alone,

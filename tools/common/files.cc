@@ -6,6 +6,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include "diagnostics.h"
 
 FileResult read_whole_file(const char *path, std::string *text) {
   FILE *file = fopen(path, "rb");
@@ -33,6 +36,23 @@ FileResult write_whole_file(const char *path, const std::string &text) {
   remove_partial_output(path);
   errno = saved_errno;
   return file_cannot_move;
+}
+
+// The fault of one output, named by its path and errno.
+static int report_file_fault(const char *tool, FileResult result, const char *path) {
+  const char *what = result == file_cannot_open ? "create" : "write";
+  return report_at(tool, 0, "cannot %s %s: %s", what, path, strerror(errno));
+}
+
+int write_generated_files(const char *tool, const char *source_path, const std::string &source, const char *header_path,
+                          const std::string &header) {
+  FileResult written = write_whole_file(source_path, source);
+  if (written != file_done) return report_file_fault(tool, written, source_path);
+  written = write_whole_file(header_path, header);
+  if (written == file_done) return 0;
+  report_file_fault(tool, written, header_path);
+  remove_partial_output(source_path);
+  return -1;
 }
 
 void remove_partial_output(const char *path) {

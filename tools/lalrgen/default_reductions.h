@@ -1,6 +1,6 @@
 // Defaults of the parse tables: the reduction a state makes on every terminal it has no
 // entry for, and the target each nonterminal's goto takes when no entry is listed; what is
-// left over are the explicit rows that row_packing.cc packs. Entry point: choose_defaults(),
+// left over are the explicit rows that parse_row_packing.cc packs. Entry point: choose_defaults(),
 // from the action function and the LR(0) automaton.
 #ifndef LALRGEN_DEFAULT_REDUCTIONS_H
 #define LALRGEN_DEFAULT_REDUCTIONS_H

@@ -6,15 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics.h"
 #include "files.h"
 #include "generated_source.h"
-#include "row_packing.h"
+#include "parse_row_packing.h"
 #include "text.h"
 
 namespace {
-
-constexpr char LALRGEN[] = "lalrgen";  // the generator, as the banner names it
 
 template <typename T>
 std::string array_text(const char *comment, const char *type, const char *name, const char *size,
@@ -103,19 +100,8 @@ std::string header_text(const char *grammar_path, const char *header_path, const
 
 }  // namespace
 
-// Either file failing removes both, so that the build does not take a truncated file, or a
-// source without its header, for an up-to-date one. The header is tried even when the source
-// could not be written, so a header that cannot be created is the fault named.
 int emit_parse_tables(const char *grammar_path, const Grammar &grammar, const ParseTables &tables,
                       const char *source_path, const char *header_path) {
-  FileResult source = write_whole_file(source_path, source_text(grammar_path, header_path, tables));
-  FileResult header = source == file_cannot_open
-                          ? file_cannot_open
-                          : write_whole_file(header_path, header_text(grammar_path, header_path, grammar, tables));
-  if (source == file_done && header == file_done) return 0;
-  remove_partial_output(source_path);
-  remove_partial_output(header_path);
-  if (source == file_cannot_open) return report_at(nullptr, 0, "cannot create %s", source_path);
-  if (header == file_cannot_open) return report_at(nullptr, 0, "cannot create %s", header_path);
-  return report_at(nullptr, 0, "cannot write %s or %s", source_path, header_path);
+  return write_generated_files(LALRGEN, source_path, source_text(grammar_path, header_path, tables), header_path,
+                               header_text(grammar_path, header_path, grammar, tables));
 }

@@ -54,6 +54,8 @@ struct Grammar {
   int accept_symbol;                      // = symbols.size(): the left side of rule 0, never written out
 };
 
+constexpr char LALRGEN[] = "lalrgen";  // the place named by a fault that lies in no grammar file
+
 constexpr int MAX_TOKEN_CODE = 32767;  // token_to_symbol has one entry per code
 constexpr int MAX_TERMINALS = 127;     // token_to_symbol entries are signed 8-bit
 constexpr int MAX_ACTIONS = 255;       // rule_action entries are unsigned 8-bit

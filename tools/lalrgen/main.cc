@@ -1,11 +1,15 @@
 // lalrgen GRAMMAR OUT.cc OUT.h: turns a grammar file into the packed LALR(1) tables of the
-// parse engine and prints the construction's statistics. Exit status 0 when the tables are
-// written; 1 for a wrong grammar or a file that cannot be read or written; 2 when the
-// construction fails its own verification.
+// parse engine and the names of their entries, and prints the construction's statistics; it
+// refuses to write tables that fail verification. Exit status 0 when both files are written,
+// 1 for a wrong grammar or a file that cannot be read or written, 2 when the tables fail
+// verification.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 
+#include "command_line.h"
 #include "conflict_resolution.h"
 #include "default_reductions.h"
 #include "diagnostics.h"
@@ -14,18 +18,13 @@
 #include "grammar_file.h"
 #include "lalr_lookaheads.h"
 #include "lr0_automaton.h"
+#include "parse_row_packing.h"
 #include "parse_tables.h"
-#include "row_packing.h"
 #include "verify_tables.h"
 
 namespace {
 
-constexpr char USAGE[] = "Usage: lalrgen GRAMMAR OUT.cc OUT.h\n";  // on standard error, for any other arguments
-
-int fail(int status) {
-  print_diagnostics(stderr, "lalrgen: ");
-  return status;
-}
+int fail(int status) { return generator_exit(LALRGEN, status); }
 
 void print_statistics(const char *grammar_path, const Grammar &grammar, const Automaton &automaton,
                       const Lookaheads &lookaheads, const ActionTable &actions, const DefaultedTables &defaults,
@@ -46,14 +45,15 @@ void print_statistics(const char *grammar_path, const Grammar &grammar, const Au
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 4) {
-    fputs(USAGE, stderr);
-    return EXIT_INPUT_FAULT;
-  }
-  const char *grammar_path = argv[1];
+  int status = 0;
+  std::optional<GeneratorFiles> files = read_command_line(argc, argv, LALRGEN, "GRAMMAR", &status);
+  if (!files) return status;
+  const char *grammar_path = files->input;
   std::string text;
-  if (read_whole_file(grammar_path, &text) != file_done) {
-    report_at(nullptr, 0, "cannot read %s", grammar_path);
+  FileResult read = read_whole_file(grammar_path, &text);
+  if (read != file_done) {
+    const char *what = read == file_cannot_open ? "open" : "read";
+    report_at(LALRGEN, 0, "cannot %s %s: %s", what, grammar_path, strerror(errno));
     return fail(EXIT_INPUT_FAULT);
   }
   std::optional<Grammar> grammar = read_grammar(grammar_path, text);
@@ -66,8 +66,11 @@ int main(int argc, char **argv) {
   std::optional<PackedParseRows> packed = pack_parse_rows(*grammar, defaults);
   if (!packed) return fail(EXIT_INPUT_FAULT);
   ParseTables tables = assemble_parse_tables(*grammar, automaton, defaults, *packed);
-  if (verify_parse_tables(parse_tables_view(tables), *grammar, automaton, actions) < 0) return fail(EXIT_BROKEN_TABLES);
-  if (emit_parse_tables(grammar_path, *grammar, tables, argv[2], argv[3]) < 0) return fail(EXIT_INPUT_FAULT);
+  if (verify_parse_tables(parse_tables_view(tables), *grammar, automaton, actions) < 0)
+    return fail(EXIT_INTERNAL_FAULT);
+  if (emit_parse_tables(grammar_path, *grammar, tables, files->source, files->header) < 0) {
+    return fail(EXIT_INPUT_FAULT);
+  }
   print_statistics(grammar_path, *grammar, automaton, lookaheads, actions, defaults, *packed);
-  return 0;
+  return generator_exit(LALRGEN, 0);
 }

@@ -1,6 +1,6 @@
 // Assembly of the finished parse tables: the token translation and the rule tables come
 // from the grammar, the defaults and the packed rows from the construction. Everything is
-// narrowed to the engine's 8- and 16-bit types here, once; row_packing.cc has already
+// narrowed to the engine's 8- and 16-bit types here, once; parse_row_packing.cc has already
 // checked that the values fit.
 #include "parse_tables.h"
 

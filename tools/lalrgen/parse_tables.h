@@ -10,7 +10,7 @@
 #include "default_reductions.h"
 #include "grammar_file.h"
 #include "lr0_automaton.h"
-#include "row_packing.h"
+#include "parse_row_packing.h"
 
 struct ParseTablesView {
   const int8_t *token_to_symbol;  // token code 0..max_code -> terminal

@@ -14,7 +14,7 @@
 #include "verify_tables.h"
 
 #include "diagnostics.h"
-#include "row_packing.h"
+#include "parse_row_packing.h"
 
 namespace {
 
@@ -54,18 +54,18 @@ int engine_goto(const ParseTablesView &v, int state, int nonterminal) {
 
 int verify_shape(const ParseTablesView &v, const Construction &c) {
   if (v.state_count != static_cast<int>(c.automaton.states.size()))
-    return report_at(nullptr, 0, "%sstate count %d", DISAGREEMENT, v.state_count);
+    return report_at(LALRGEN, 0, "%sstate count %d", DISAGREEMENT, v.state_count);
   if (v.final_state != c.automaton.final_state)
-    return report_at(nullptr, 0, "%sfinal state %d", DISAGREEMENT, v.final_state);
+    return report_at(LALRGEN, 0, "%sfinal state %d", DISAGREEMENT, v.final_state);
   if (v.first_nonterminal != c.grammar.token_count)
-    return report_at(nullptr, 0, "%sfirst nonterminal %d", DISAGREEMENT, v.first_nonterminal);
-  if (v.end_symbol != c.grammar.end_symbol) return report_at(nullptr, 0, "%send symbol %d", DISAGREEMENT, v.end_symbol);
+    return report_at(LALRGEN, 0, "%sfirst nonterminal %d", DISAGREEMENT, v.first_nonterminal);
+  if (v.end_symbol != c.grammar.end_symbol) return report_at(LALRGEN, 0, "%send symbol %d", DISAGREEMENT, v.end_symbol);
   if (v.nonterminal_count != nonterminal_count(c.grammar))
-    return report_at(nullptr, 0, "%snonterminal count %d", DISAGREEMENT, v.nonterminal_count);
+    return report_at(LALRGEN, 0, "%snonterminal count %d", DISAGREEMENT, v.nonterminal_count);
   if (v.rule_count != rule_count(c.grammar))
-    return report_at(nullptr, 0, "%srule count %d", DISAGREEMENT, v.rule_count);
+    return report_at(LALRGEN, 0, "%srule count %d", DISAGREEMENT, v.rule_count);
   if (v.max_code != c.grammar.max_code)
-    return report_at(nullptr, 0, "%shighest token code %d", DISAGREEMENT, v.max_code);
+    return report_at(LALRGEN, 0, "%shighest token code %d", DISAGREEMENT, v.max_code);
   return 0;
 }
 
@@ -76,13 +76,13 @@ int verify_translation_and_rules(const ParseTablesView &v, const Construction &c
   }
   for (int code = 0; code <= c.grammar.max_code; code++) {
     if (v.token_to_symbol[code] != expected[code])
-      return report_at(nullptr, 0, "%scode %d translates to %d", DISAGREEMENT, code, v.token_to_symbol[code]);
+      return report_at(LALRGEN, 0, "%scode %d translates to %d", DISAGREEMENT, code, v.token_to_symbol[code]);
   }
   for (int r = 1; r <= rule_count(c.grammar); r++) {
     const GrammarRule &rule = c.grammar.rules[r];
     if (v.rule_lhs[r] != rule.lhs || v.rule_length[r] != static_cast<int>(rule.rhs.size()) ||
         v.rule_action[r] != rule.action) {
-      return report_at(nullptr, 0, "%srule %d: left side, length or action differs", DISAGREEMENT, r);
+      return report_at(LALRGEN, 0, "%srule %d: left side, length or action differs", DISAGREEMENT, r);
     }
   }
   return 0;
@@ -97,14 +97,14 @@ int verify_default(const ParseTablesView &v, const Construction &c, int state) {
     if (entry.action == -rule) {
       reduces_by_default = true;
     } else if (v.state_base[state] == NO_ROW_BASE) {
-      return report_at(nullptr, 0, "%sstate %d reads nothing but has an action on %s", DISAGREEMENT, state,
+      return report_at(LALRGEN, 0, "%sstate %d reads nothing but has an action on %s", DISAGREEMENT, state,
                        symbol_name(c.grammar, entry.symbol));
     }
   }
   if (rule != 0 && !reduces_by_default)
-    return report_at(nullptr, 0, "%sstate %d defaults to rule %d, which it never reduces", DISAGREEMENT, state, rule);
+    return report_at(LALRGEN, 0, "%sstate %d defaults to rule %d, which it never reduces", DISAGREEMENT, state, rule);
   if (rule == 0 && v.state_base[state] == NO_ROW_BASE && !c.actions.rows[state].empty()) {
-    return report_at(nullptr, 0, "%sstate %d has neither a row nor a default", DISAGREEMENT, state);
+    return report_at(LALRGEN, 0, "%sstate %d has neither a row nor a default", DISAGREEMENT, state);
   }
   return 0;
 }
@@ -119,7 +119,7 @@ int verify_state(const ParseTablesView &v, const Construction &c, int state) {
     int want = wanted[t];
     bool widened = want == 0 && from_default;  // the default's deliberate cover
     if (got != want && !(want == 0 && got == ACTION_ERROR) && !widened) {
-      return report_at(nullptr, 0, "%sstate %d on %s: tables give %d, the automaton %d", DISAGREEMENT, state,
+      return report_at(LALRGEN, 0, "%sstate %d on %s: tables give %d, the automaton %d", DISAGREEMENT, state,
                        symbol_name(c.grammar, t), got, want);
     }
   }
@@ -127,7 +127,7 @@ int verify_state(const ParseTablesView &v, const Construction &c, int state) {
     if (is_terminal(c.grammar, t.symbol)) continue;
     int got = engine_goto(v, state, t.symbol);
     if (got != t.target) {
-      return report_at(nullptr, 0, "%sgoto from state %d on %s: tables give %d, the automaton %d", DISAGREEMENT, state,
+      return report_at(LALRGEN, 0, "%sgoto from state %d on %s: tables give %d, the automaton %d", DISAGREEMENT, state,
                        symbol_name(c.grammar, t.symbol), got, t.target);
     }
   }

@@ -2,11 +2,8 @@
 // ScannerTables breaks the build of the tables instead of shifting their values.
 #include "emit.h"
 
-#include <cerrno>
-#include <cstring>
 #include <vector>
 
-#include "diagnostics.h"
 #include "files.h"
 #include "generated_source.h"
 
@@ -30,13 +27,6 @@ std::string pointer_line(const char *field, const char *array) {
 
 std::string enumerator_line(const std::string &name, int value) {
   return std::string(INDENT) + name + " = " + std::to_string(value) + ",\n";
-}
-
-int write_table_file(const char *path, const std::string &text) {
-  FileResult written = write_whole_file(path, text);
-  if (written == file_cannot_open) return report_at(SCANGEN, 0, "cannot create %s: %s", path, strerror(errno));
-  if (written == file_cannot_move) return report_at(SCANGEN, 0, "cannot write %s: %s", path, strerror(errno));
-  return 0;
 }
 
 }  // namespace
@@ -81,6 +71,6 @@ std::string table_header_text(const char *rules_path, const char *header_path, c
 
 int emit_scanner_tables(const char *rules_path, const RuleSet &rules, const PackedScannerTables &packed,
                         const char *source_path, const char *header_path) {
-  if (write_table_file(source_path, table_source_text(rules_path, packed)) < 0) return -1;
-  return write_table_file(header_path, table_header_text(rules_path, header_path, rules));
+  return write_generated_files(SCANGEN, source_path, table_source_text(rules_path, packed), header_path,
+                               table_header_text(rules_path, header_path, rules));
 }

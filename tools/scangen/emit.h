@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "row_packing.h"
+#include "dfa_row_packing.h"
 #include "rule_file.h"
 
 // The text of OUT.cc for `packed` and of OUT.h for `rules`; `rules_path` gives the file name
@@ -13,7 +13,7 @@
 std::string table_source_text(const char *rules_path, const PackedScannerTables &packed);
 std::string table_header_text(const char *rules_path, const char *header_path, const RuleSet &rules);
 
-// Writes both files; 0, or -1 with the fault reported when a file cannot be written whole.
+// Writes both files, or neither; 0, or -1 with the fault reported.
 int emit_scanner_tables(const char *rules_path, const RuleSet &rules, const PackedScannerTables &packed,
                         const char *source_path, const char *header_path);
 

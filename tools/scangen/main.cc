@@ -1,28 +1,23 @@
 // scangen RULES OUT.cc OUT.h: compiles a rule file into the scanner engine's tables and
-// the matching enumerations, prints the table statistics, and refuses to write tables
-// that fail verification. Exit status 0 on success, 1 for faults in the input or the
-// files, 2 when the tables fail verification.
+// the matching enumerations, and prints the table statistics; it refuses to write tables
+// that fail verification. Exit status 0 when both files are written, 1 for faults in the
+// input or the files, 2 when the tables fail verification.
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
 #include "byte_classes.h"
+#include "command_line.h"
+#include "dfa_row_packing.h"
 #include "diagnostics.h"
 #include "emit.h"
 #include "regex_nfa.h"
-#include "row_packing.h"
 #include "rule_file.h"
 #include "subset.h"
 #include "verify.h"
 
 namespace {
 
-constexpr char USAGE[] = "usage: scangen RULES OUT.cc OUT.h\n";  // on standard output for --help
-
-int fail(int status) {
-  print_diagnostics(stderr, "");
-  return status;
-}
+int fail(int status) { return generator_exit(SCANGEN, status); }
 
 void print_statistics(const char *rules_path, const PackedScannerTables &t) {
   int listed = t.rule_count - 1;
@@ -38,15 +33,10 @@ void print_statistics(const char *rules_path, const PackedScannerTables &t) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (argc == 2 && strcmp(argv[1], "--help") == 0) {
-    fputs(USAGE, stdout);
-    return 0;
-  }
-  if (argc != 4) {
-    fputs(USAGE, stderr);
-    return EXIT_INPUT_FAULT;
-  }
-  const char *rules_path = argv[1];
+  int status = 0;
+  std::optional<GeneratorFiles> files = read_command_line(argc, argv, SCANGEN, "RULES", &status);
+  if (!files) return status;
+  const char *rules_path = files->input;
   std::optional<RuleSet> rules = read_rule_file(rules_path);
   if (!rules) return fail(EXIT_INPUT_FAULT);
   std::optional<Nfa> nfa = compile_rules(*rules);
@@ -56,9 +46,8 @@ int main(int argc, char **argv) {
   if (!dfa) return fail(EXIT_INPUT_FAULT);
   std::optional<PackedScannerTables> packed = pack_scanner_rows(*rules, *dfa, classes);
   if (!packed) return fail(EXIT_INPUT_FAULT);
+  if (verify_packed_scanner(*packed, *dfa, classes) < 0) return fail(EXIT_INTERNAL_FAULT);
+  if (emit_scanner_tables(rules_path, *rules, *packed, files->source, files->header) < 0) return fail(EXIT_INPUT_FAULT);
   print_statistics(rules_path, *packed);
-  if (verify_packed_scanner(*packed, *dfa, classes) < 0) return fail(EXIT_BROKEN_TABLES);
-  if (emit_scanner_tables(rules_path, *rules, *packed, argv[2], argv[3]) < 0) return fail(EXIT_INPUT_FAULT);
-  if (fflush(stdout) != 0 || ferror(stdout)) return EXIT_INPUT_FAULT;
-  return 0;
+  return generator_exit(SCANGEN, 0);
 }

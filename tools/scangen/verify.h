@@ -6,7 +6,7 @@
 #define SCANGEN_VERIFY_H
 
 #include "byte_classes.h"
-#include "row_packing.h"
+#include "dfa_row_packing.h"
 #include "scanner.h"
 #include "subset.h"
 

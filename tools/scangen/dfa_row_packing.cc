@@ -6,7 +6,7 @@
 // collide with nothing. A state from which no byte extends a match stores nothing: it shares
 // J's base, so the engine's loop stops on entering it, and every lookup falls through to J.
 // J's full row goes last, so every base + C is in bounds.
-#include "row_packing.h"
+#include "dfa_row_packing.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The automaton compressed into the seven tables the scanner engine reads, with their
 // constants, and the engine's view of them. Entry points: pack_scanner_rows(), from a DFA and
 // its byte classes, and scanner_tables_view().
-#ifndef SCANGEN_ROW_PACKING_H
-#define SCANGEN_ROW_PACKING_H
+#ifndef SCANGEN_DFA_ROW_PACKING_H
+#define SCANGEN_DFA_ROW_PACKING_H
 
 #include <cstdint>
 #include <optional>

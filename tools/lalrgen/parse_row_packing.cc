@@ -9,7 +9,7 @@
 // slot b + k holds check k, and that entry was placed by a row whose base is also b. So
 // apart from identical rows sharing one, no two rows get the same base, and then every
 // lookup either finds its own row's entry or falls through to the default.
-#include "row_packing.h"
+#include "parse_row_packing.h"
 
 #include <algorithm>
 #include <map>

@@ -1,8 +1,8 @@
 // The packed parse rows: every explicit token row and goto row laid into one pair of
 // action/check vectors at a displacement of its own. Entry point: pack_parse_rows(), from
 // the defaulted tables.
-#ifndef LALRGEN_ROW_PACKING_H
-#define LALRGEN_ROW_PACKING_H
+#ifndef LALRGEN_PARSE_ROW_PACKING_H
+#define LALRGEN_PARSE_ROW_PACKING_H
 
 #include <optional>
 #include <vector>
