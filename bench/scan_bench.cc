@@ -24,7 +24,7 @@ static double plain_read(const char *path, long *bytes) {
 }
 
 static double scan(const char *path) {
-  yy_reset_engine();
+  yy_reset();
   yy_input_stream = fopen(path, "r");
   auto start = std::chrono::steady_clock::now();
   token_count = 0;

@@ -30,12 +30,12 @@ constexpr int STANDARD_DESCRIPTORS = 3;  // 0, 1 and 2: standard input, output a
 
 CommandLine command_line = {nullptr, nullptr, false};
 
-void reset_core_modules() {
+void core_reset() {
   if (yy_input_stream != nullptr) fclose(yy_input_stream);  // still open when the run ended early
-  yy_reset_engine();
-  reset_output();
-  release_fragment_queue();
-  token_text_release();
+  yy_reset();
+  output_reset();
+  fragment_queue_reset();
+  token_text_reset();
   command_line = {nullptr, nullptr, false};
   message_stream = stdout;
 }

@@ -75,6 +75,6 @@ void check_standard_output(const ProgramTexts *program);
 // a driver several times in one process: closes the input a run that ended early left open,
 // and returns the engine, the output buffer, the fragment queue, the token text,
 // command_line and message_stream to their state at program start.
-void reset_core_modules();
+void core_reset();
 
 #endif

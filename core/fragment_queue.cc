@@ -53,7 +53,7 @@ int enqueue_text_and_blank(const char *text, size_t length, bool blank_after) {
 
 void clear_fragment_queue() { fragment_head = fragment_tail = nullptr; }
 
-void release_fragment_queue() {
+void fragment_queue_reset() {
   while (fragment_head != nullptr) fragment_drop_head();
   free(fragment_fill_chunk);
   free(spare_chunk);

@@ -149,6 +149,6 @@ void clear_fragment_queue();  // forgets the nodes; meant for the empty queue
 
 // Releases every queued fragment and all storage; for tests and fuzzers that run several
 // inputs in one process.
-void release_fragment_queue();
+void fragment_queue_reset();
 
 #endif

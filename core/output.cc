@@ -28,7 +28,7 @@ bool output_close() {
   return written;
 }
 
-void reset_output() {
+void output_reset() {
   if (output_stream != nullptr) fclose(output_stream);
   output_stream = nullptr;
   output_buffer.used = 0;

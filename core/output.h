@@ -77,6 +77,6 @@ bool output_close();
 // Closes output_stream if a run that ended early left it open, and forgets what was gathered:
 // back to the state at program start, for tests and fuzzers that run several inputs in one
 // process.
-void reset_output();
+void output_reset();
 
 #endif

@@ -23,7 +23,7 @@ struct ScannerTables {
   int rule_count;           // R: listed rules plus the appended default rule
   int condition_count;      // S: start conditions, all exclusive
   int class_count;          // C: classes are 1..C, class 0 is end-of-buffer
-  int end_of_buffer_state;  // E = 2S + 1
+  int end_of_buffer_state;  // E = S + 1, after the start states 1..S
   int jam_state;            // J: the dead state, one above the last automaton state
   int jam_base;             // base[J]; reaching a state with this base ends a match
   int first_template;       // rows at or above this index are templates (= J + 1 if none)
@@ -33,6 +33,10 @@ struct ScannerTables {
 };
 
 extern const ScannerTables yy_tables;  // defined by the program's generated tables
+
+// The tables' number for the start state of `condition`: conditions 0..S-1 start in states
+// 1..S. (yy_start_state numbers a condition otherwise, as 2 * condition + 1.)
+constexpr int table_start_state(int condition) { return condition + 1; }
 
 // Supplied by each program. The action routine runs rule `action` (1..R, then the
 // end-of-file actions) and returns a token code, or YY_NO_TOKEN to let the engine go on
@@ -62,6 +66,8 @@ extern size_t yy_token_length;  // length of the matched text
 // them as slack, so that a short match can be copied with one fixed-size move.
 constexpr size_t YY_MATCH_SLACK = 16;
 
+constexpr int YY_INITIAL_CONDITION = 0;  // the start condition the scanner starts in
+
 int yy_next_token();
 inline void yy_begin(int condition) { yy_start_state = 2 * condition + 1; }
 
@@ -74,6 +80,6 @@ void yy_echo();  // the default rule's action: the matched text to yy_output_str
 
 // Returns every engine variable to its value before the first call and releases the buffer,
 // so tests and fuzzers can run several inputs in one process.
-void yy_reset_engine();
+void yy_reset();
 
 #endif

@@ -21,12 +21,12 @@
 // which goes on exactly as the start state does. A match first passes over the bytes that
 // lead there, and begins behind them.
 //
-// The loop keeps no more than the state before its last step. Nearly every match ends either
-// in a state that accepts and ends it, or one step past its last accepting state (a name,
-// which the blank behind it jams); the rare rest walks the match once more to find its last
-// accepting state. When the last step read the end-of-buffer byte, the match goes on from
-// the state before it after a refill, or over a NUL byte that is data, without running the
-// automaton over the unfinished text again: a match of any length is scanned at most twice.
+// The loop keeps no more than the states before its last two steps. Nearly every match ends
+// either in a state that accepts and ends it, or one or two steps past its last accepting
+// state (a name, which the blank behind it jams, or a blank and then no "="); the rare rest
+// walks the match once more to find its last accepting state. When the last step read the end-of-buffer byte, the match
+// goes on from the state before it after a refill, or over a NUL byte that is data, without running the automaton over
+// the unfinished text again: a match of any length is scanned at most twice.
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -56,6 +56,7 @@ constexpr int ROW_SHIFT = 10;
 
 static DenseEntry *dense_next = nullptr;      // S + J + 1 rows of 256 entries, in dense numbering
 static DenseEntry *entry_of_state = nullptr;  // state 0..J -> its row offset
+static DenseEntry *entry_of_start = nullptr;  // yy_start_state 1..2S-1 (odd) -> its start state's row offset
 static int *state_of_row = nullptr;           // dense number -> state (a restart row: its start state)
 static int16_t *row_action = nullptr;         // dense number -> accept action
 static int16_t *row_shortcut = nullptr;       // dense number -> yy_token_shortcuts of its action, or 0
@@ -94,8 +95,6 @@ static DenseEntry *row_at(DenseEntry *dense, DenseEntry entry) {
   return reinterpret_cast<DenseEntry *>(reinterpret_cast<char *>(dense) + entry);
 }
 
-static int start_state_of(int condition) { return 2 * condition + 1; }
-
 // Numbers the rows: the restart rows of the S start conditions, then the states neither
 // accepting nor ending, accepting, accepting and ending, then the end-of-buffer and the jam
 // state. Those two end the loop without being taken as a match: the end of the buffer is not
@@ -103,16 +102,18 @@ static int start_state_of(int condition) { return 2 * condition + 1; }
 static void number_rows(const ScannerTables &t, size_t states) {
   size_t rows = states + static_cast<size_t>(t.condition_count);
   entry_of_state = static_cast<DenseEntry *>(malloc(states * sizeof(DenseEntry)));
+  entry_of_start = static_cast<DenseEntry *>(calloc(2 * static_cast<size_t>(t.condition_count), sizeof(DenseEntry)));
   state_of_row = static_cast<int *>(malloc(rows * sizeof(int)));
   row_action = static_cast<int16_t *>(malloc(rows * sizeof(int16_t)));
   row_shortcut = static_cast<int16_t *>(malloc(rows * sizeof(int16_t)));
-  if (entry_of_state == nullptr || state_of_row == nullptr || row_action == nullptr || row_shortcut == nullptr) {
+  if (entry_of_state == nullptr || entry_of_start == nullptr || state_of_row == nullptr || row_action == nullptr ||
+      row_shortcut == nullptr) {
     die("yy_next_token");
   }
   row_count = rows;
   int next_row = 0;
   for (int n = 0; n < t.condition_count; n++, next_row++) {
-    state_of_row[next_row] = start_state_of(n);
+    state_of_row[next_row] = table_start_state(n);
     row_action[next_row] = 0;
   }
   plain_rows = row_offset(next_row);
@@ -135,6 +136,7 @@ static void number_rows(const ScannerTables &t, size_t states) {
   }
   end_of_buffer_row = entry_of_state[t.end_of_buffer_state];
   accepting_row_span = jam_row - accepting_rows;
+  for (int n = 0; n < t.condition_count; n++) entry_of_start[2 * n + 1] = entry_of_state[table_start_state(n)];
 }
 
 // Expands the compressed rows into one 256-entry row per state. A byte of class 0 (the NUL)
@@ -155,7 +157,7 @@ static void build_dense_table() {
     for (int b = 0; b < 256; b++) row[b] = target[t.classes[b]];
   }
   for (int n = 0; n < t.condition_count; n++) {
-    DenseEntry *row = row_at(dense_next, entry_of_state[start_state_of(n)]);
+    DenseEntry *row = row_at(dense_next, entry_of_state[table_start_state(n)]);
     DenseEntry restart = row_offset(n);
     for (int b = 0; b < 256; b++) {
       int target_state = state_of(row[b]);
@@ -455,7 +457,7 @@ int yy_next_token() {
     unsigned char first = static_cast<unsigned char>(yy_held_char);
     char *position = yy_scan_pos;
     const DenseEntry *dense = dense_next;
-    const DenseEntry start = entry_of_state[yy_start_state];
+    const DenseEntry start = entry_of_start[yy_start_state];
     *position = static_cast<char>(first);
     m.p = position;
     run_common_match(&m, dense, start, first);
@@ -497,7 +499,7 @@ int yy_next_token() {
   }
 }
 
-void yy_reset_engine() {
+void yy_reset() {
   if (yy_active_buffer != nullptr) {
     free(yy_active_buffer->chars);
     free(yy_active_buffer);

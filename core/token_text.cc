@@ -44,18 +44,12 @@ void token_text_append(const char *text, size_t length) {
 
 void token_text_append_match() { token_text_append(yy_token_text, yy_token_length); }
 
-int token_text_collect(int condition) {
-  token_text_append_match();
-  yy_begin(condition);
-  return YY_NO_TOKEN;
-}
-
 void token_text_clear() {
   token_text_length = 0;
   if (token_text_buffer != nullptr) token_text_buffer[0] = '\0';
 }
 
-void token_text_release() {
+void token_text_reset() {
   free(token_text_buffer);
   token_text_buffer = nullptr;
   token_text_size = 0;

@@ -1,6 +1,7 @@
 // The work buffer in which both programs' rule actions assemble a quoted name, which arrives
-// in several matches, before it is queued or written. Entry points: token_text_collect,
-// token_text_append, token_text_clear. It grows geometrically, so a name may be of any length.
+// in several matches, before it is queued or written. Entry points: token_text_append,
+// token_text_append_match, token_text_clear. It grows geometrically, so a name may be of any
+// length.
 #ifndef CORE_TOKEN_TEXT_H
 #define CORE_TOKEN_TEXT_H
 
@@ -19,14 +20,10 @@ void token_text_append(const char *text, size_t length);
 // Appends the current match.
 void token_text_append_match();
 
-// The rule action for the opening backslash and each piece of a quoted name in both rule
-// sets: the match is collected and the scanner stays in, or enters, `condition`.
-int token_text_collect(int condition);
-
 // Empties the text for the next token; the memory stays.
 void token_text_clear();
 
 // Releases the buffer: back to the state before the first use.
-void token_text_release();
+void token_text_reset();
 
 #endif

@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   for (std::string &word : arguments.words) argv.push_back(word.data());
   argv.push_back(nullptr);
   checked_status("postwright",
-                 run_driver_on(postwright_main, reset_postwright, static_cast<int>(argv.size() - 1), argv.data()));
+                 run_driver_on(postwright_main, postwright_reset, static_cast<int>(argv.size() - 1), argv.data()));
   check_input_kept(arguments);
   return 0;
 }

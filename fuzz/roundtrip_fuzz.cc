@@ -6,9 +6,9 @@
 // the second must not. Anything else aborts with the texts that show it.
 //
 // One refusal is the notations' limit, not a fault: postwright's parser holds fewer than
-// PARSE_STACK_MAX states, and says so ("nesting too deep"), while inwright writes every
-// group below the root in parentheses, so a flat chain such as a&b&c&..., which postwright
-// parses in a few states, comes back nested as deep as it is long.
+// PARSE_STACK_MAX states and reports deeper nesting as a parse error, while inwright writes
+// every group below the root in parentheses, so a flat chain such as a&b&c&..., which
+// postwright parses in a few states, comes back nested as deep as it is long.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>

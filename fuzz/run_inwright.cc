@@ -4,5 +4,5 @@
 #include "run_driver.h"
 
 extern "C" int run_inwright(const char *input_path, const char *output_path) {
-  return run_driver(inwright_main, reset_inwright, "inwright", input_path, output_path);
+  return run_driver(inwright_main, inwright_reset, "inwright", input_path, output_path);
 }

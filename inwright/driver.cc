@@ -1,7 +1,7 @@
 // The inwright driver: reads the command line, prints the start and stop banners, opens the
 // postfix input and the infix output, and runs the scanner once over the whole input; the
 // rule actions do the conversion. A run counts as done only once the output closed cleanly
-// and standard output has taken everything. Entry points: inwright_main, and reset_inwright
+// and standard output has taken everything. Entry points: inwright_main, and inwright_reset
 // for a harness that runs it again in the same process.
 #include "driver.h"
 
@@ -42,7 +42,7 @@ int inwright_main(int argc, char **argv) {
   end_process(EXIT_SUCCESS);
 }
 
-void reset_inwright() {
-  reset_core_modules();
-  reset_postfix_scanner();
+void inwright_reset() {
+  core_reset();
+  postfix_scanner_reset();
 }

@@ -10,6 +10,6 @@ int inwright_main(int argc, char **argv);
 // Returns every module the driver uses to its state at program start, closing the files and
 // releasing the memory that a run which ended early left behind: for tests and fuzz targets
 // that run the driver several times in one process, after each run.
-void reset_inwright();
+void inwright_reset();
 
 #endif

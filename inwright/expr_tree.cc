@@ -96,7 +96,7 @@ void release_node_stack(NodeStack *stack) {
   while (stack->top != nullptr) release_tree(pop_node(stack));
 }
 
-void release_tree_storage() {
+void expr_tree_reset() {
   release_node_stack(&node_stack);
   pool_release(&expr_node_pool);
   pool_release(&stack_cell_pool);

@@ -109,6 +109,6 @@ void release_node_stack(NodeStack *stack);  // releases every cell and stacked t
 
 // Releases the node stack and all memory kept for nodes, cells and the printer: back to the
 // state at program start.
-void release_tree_storage();
+void expr_tree_reset();
 
 #endif

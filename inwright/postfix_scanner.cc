@@ -6,7 +6,6 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 
 #include "expr_tree.h"
 #include "fragment_queue.h"
@@ -14,30 +13,20 @@
 #include "postfix_scan_tables.h"
 #include "process.h"
 #include "scanner.h"
+#include "shared_actions.h"
 #include "token_text.h"
-
-constexpr char COMMENT_MARK[] = "--";  // what opens a comment line; kept in its output
-constexpr size_t COMMENT_MARK_LENGTH = sizeof(COMMENT_MARK) - 1;
-
-int64_t current_line = 1;
 
 int yy_is_terminal(int) { return 0; }  // input is always read in blocks
 
-void reset_postfix_scanner() {
+void postfix_scanner_reset() {
   token_text_clear();
-  release_tree_storage();
+  expr_tree_reset();
   current_line = 1;
 }
 
-[[noreturn]] static void illegal_character(const char *text) {
-  fprintf(message_stream, "ERROR -illegal character %s", text);
+void stop_on_illegal_character(const char *character) {
+  fprintf(message_stream, "ERROR -illegal character %s", character);
   end_process(EXIT_INPUT_FAULT);
-}
-
-// A NUL inside a quoted name or a comment line would cut the text short wherever it is
-// used as a string, so it is refused like any other byte outside the language.
-static void refuse_nul() {
-  if (yy_match_has_nul()) illegal_character("");
 }
 
 [[noreturn]] static void stop_on_fault(const char *fault) {
@@ -47,13 +36,6 @@ static void refuse_nul() {
 
 static void require_trees(size_t count) {
   if (node_stack.depth < count) stop_on_fault("missing operand");
-}
-
-// A quoted name's text is collected in the work buffer from its opening backslash on; a NUL
-// byte in it is refused (only a single character can be one).
-[[gnu::noinline]] static int collect_quoted_char() {
-  refuse_nul();
-  return token_text_collect(QUOTED_NAME);
 }
 
 // The closing piece completes a quoted name: an operand, whose text is queued, or an
@@ -121,30 +103,16 @@ static void require_trees(size_t count) {
   return YY_NO_TOKEN;
 }
 
-// A comment line goes to the output as it was read: its "--", then the rest of the line
-// straight from the match, however long it is.
 [[gnu::noinline]] static int open_comment() {
   yy_begin(COMMENT_LINE);
   return YY_NO_TOKEN;
 }
 
-static void write_comment(const char *rest, size_t rest_length) {
+// A comment line goes to the output as it was read: its "--", then the rest of the line
+// straight from the match, however long it is.
+int take_comment_line(const char *rest, size_t rest_length) {
   output_text(COMMENT_MARK, COMMENT_MARK_LENGTH);
   output_text(rest, rest_length);
-  yy_begin(NORMAL);
-}
-
-// A comment line is complete: with its newline, or, on the last line of the input, without
-// one. Only a newline completes a line for the line count.
-[[gnu::noinline]] static int finish_comment_line(bool with_newline) {
-  refuse_nul();
-  write_comment(yy_token_text, yy_token_length);
-  if (with_newline) current_line++;
-  return YY_NO_TOKEN;
-}
-
-[[gnu::noinline]] static int echo_match() {
-  yy_echo();  // only a newline inside a quoted name gets here: not part of the name
   return YY_NO_TOKEN;
 }
 
@@ -184,7 +152,7 @@ int yy_rule_action(int action) {
     case RULE_QUOTE_OPEN:
     case RULE_QUOTE_BACKSLASHES:
     case RULE_QUOTE_CHAR:
-      return collect_quoted_char();
+      return collect_quoted_piece(QUOTED_NAME);
     case RULE_BLANK:
       return YY_NO_TOKEN;
     case RULE_LBRACE:
@@ -194,17 +162,17 @@ int yy_rule_action(int action) {
     case RULE_COMMENT_OPEN:
       return open_comment();
     case RULE_COMMENT_LINE:
-      return finish_comment_line(true);
+      return finish_comment_match(true);
     case RULE_COMMENT_TAIL:  // the input ends without a newline: no line completed
-      return finish_comment_line(false);
+      return finish_comment_match(false);
     case RULE_END_MARKER:
       return end_scan();
     case RULE_ILLEGAL:
-      illegal_character(yy_token_text);
+      stop_on_illegal_character(yy_token_text);
     case RULE_DEFAULT:
       return echo_match();
     case ACTION_EOF_COMMENT_LINE:  // only "--" was read on the last line
-      write_comment("", 0);
+      finish_comment("", 0, false);
       return end_scan();
     case ACTION_EOF_QUOTED_NAME:
       stop_on_fault("unterminated quoted name");

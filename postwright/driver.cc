@@ -2,7 +2,7 @@
 // the state that the scanner, the fragment queue and the parse engine share, runs one parse
 // over the whole input and decides the exit status once the output file has closed cleanly
 // and standard output has taken everything. Entry points: postwright_main, and
-// reset_postwright for a harness that runs it again in the same process.
+// postwright_reset for a harness that runs it again in the same process.
 #include "driver.h"
 
 #include <cstdio>
@@ -24,7 +24,10 @@ static const ProgramTexts POSTWRIGHT = {
     "Converts Boolean assignment statements from infix to postfix notation.\n",
     "Cannot write standard output.\nExiting\n",
 };
-constexpr int STREAM_BUFFER_SIZE = 0x7fff;  // full buffering of both files, in bytes
+// The size asked for with the full buffering of both files. The C library, given no buffer
+// of its own, buffers a file's block size all the same, and the output buffer's large
+// blocks (output.h) pass straight through to the file.
+constexpr int STREAM_BUFFER_SIZE = 0x7fff;
 
 static void open_files(const char *input_path, const char *output_path) {
   yy_input_stream = open_input(input_path);
@@ -54,9 +57,9 @@ int postwright_main(int argc, char **argv) {
   end_process(result == parse_accepted ? EXIT_SUCCESS : EXIT_INPUT_FAULT);
 }
 
-void reset_postwright() {
-  reset_core_modules();
-  reset_infix_scanner();
-  reset_grammar_actions();
-  reset_parse_engine();
+void postwright_reset() {
+  core_reset();
+  infix_scanner_reset();
+  grammar_actions_reset();
+  parse_engine_reset();
 }

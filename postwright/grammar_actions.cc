@@ -5,11 +5,11 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "infix_scanner.h"
+#include "shared_actions.h"
 
 bool last_output_was_number = false;
 
-void reset_grammar_actions() { last_output_was_number = false; }
+void grammar_actions_reset() { last_output_was_number = false; }
 
 void grammar_output::print_number() {
   if (fragment_head == nullptr) return;  // nothing queued: nothing is written

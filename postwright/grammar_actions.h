@@ -21,7 +21,7 @@
 extern bool last_output_was_number;  // the last item written was an INT_EXPR fragment
 
 // Forgets the last item written; for tests that run several inputs in one process.
-void reset_grammar_actions();
+void grammar_actions_reset();
 
 // Reports a syntax error: the line in which the parse stopped. The message is "parse error"
 // or "parser stack overflow"; both give the same report.

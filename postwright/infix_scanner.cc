@@ -8,58 +8,33 @@
 #include <array>
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 
 #include "fragment_queue.h"
 #include "infix_parse_tables.h"
 #include "infix_scan_tables.h"
 #include "process.h"
 #include "scanner.h"
+#include "shared_actions.h"
 #include "token_text.h"
 
-int64_t current_line = 1;  // newlines inside quoted names don't count
-
-static const char NAME_END[] = " ";       // every ID fragment ends in exactly this one blank
-static const char COMMENT_MARK[] = "--";  // what opens a comment line; kept in its fragment
-constexpr size_t COMMENT_MARK_LENGTH = sizeof(COMMENT_MARK) - 1;
-
-void reset_infix_scanner() {
+void infix_scanner_reset() {
   token_text_clear();
   current_line = 1;
 }
 
-[[noreturn]] static void stop_on_illegal_character() {
+void stop_on_illegal_character(const char *) {
   fprintf(message_stream, "ERROR -illegal character in line %" PRId64 "\n", current_line);
   end_process(EXIT_INPUT_FAULT);
 }
 
-// Fragments are NUL-terminated, so a NUL byte inside a name or a comment would cut its text
-// short without a word; it is refused like any other byte that is no part of the language.
-static void refuse_nul_bytes() {
-  if (yy_match_has_nul()) stop_on_illegal_character();
-}
-
-// Queues the assembled text as one fragment and empties the work buffer for the next token.
-static void queue_assembled_text() {
-  enqueue_fragment(token_text_buffer, token_text_length);
-  token_text_clear();
-}
-
-// The closing piece of a quoted name: its fragment is the text assembled so far plus the
-// match and one blank.
+// The closing piece of a quoted name: its fragment is the text assembled so far and the
+// match, with a name's blank.
 [[gnu::noinline]] static int finish_quoted_name() {
   token_text_append_match();
-  token_text_append(NAME_END, strlen(NAME_END));
-  queue_assembled_text();
+  enqueue_text_and_blank(token_text_buffer, token_text_length, true);
+  token_text_clear();
   yy_begin(NORMAL);
   return ID;
-}
-
-// A quoted name's text is collected in the work buffer from its opening backslash on, and
-// nothing is returned until it closes; a NUL byte in it is refused.
-[[gnu::noinline]] static int collect_quoted_char() {
-  refuse_nul_bytes();
-  return token_text_collect(QUOTED_NAME);
 }
 
 [[gnu::noinline]] static int start_comment() {
@@ -67,19 +42,11 @@ static void queue_assembled_text() {
   return YY_NO_TOKEN;
 }
 
-// A comment line is complete: with its newline, or, on the last line of the input, without
-// one (only a newline completes a line for the line count). Its fragment is the "--" that
-// opened it and the rest of the line, taken straight from the match however long it is.
-[[gnu::noinline]] static int finish_comment(const char *rest, size_t rest_length, bool with_newline) {
+// A comment line's fragment is the "--" that opened it and the rest of the line, taken
+// straight from the match however long it is.
+int take_comment_line(const char *rest, size_t rest_length) {
   enqueue_joined_fragment(COMMENT_MARK, COMMENT_MARK_LENGTH, rest, rest_length);
-  yy_begin(NORMAL);
-  if (with_newline) current_line++;
   return COMMENT;
-}
-
-[[gnu::noinline]] static int finish_comment_line(bool with_newline) {
-  refuse_nul_bytes();
-  return finish_comment(yy_token_text, yy_token_length, with_newline);
 }
 
 [[noreturn]] static void end_in_quoted_name() {
@@ -98,11 +65,6 @@ static void queue_assembled_text() {
 [[gnu::noinline]] static int queue_number() {
   enqueue_matched_text();  // no blank: "-3" is two bytes
   return INT_EXPR;
-}
-
-[[gnu::noinline]] static int echo_match() {
-  yy_echo();  // only a newline inside a quoted name gets here: echoed, left out of the name
-  return YY_NO_TOKEN;
 }
 
 // What the engine may do in an action's place: return its token, after queueing the match
@@ -150,18 +112,18 @@ int yy_rule_action(int action) {
     case RULE_QUOTE_OPEN:
     case RULE_QUOTE_BACKSLASHES:
     case RULE_QUOTE_CHAR:
-      return collect_quoted_char();
+      return collect_quoted_piece(QUOTED_NAME);
     case RULE_QUOTE_CLOSE:
     case RULE_QUOTE_CLOSE_ARGS:
       return finish_quoted_name();
     case RULE_COMMENT_OPEN:
       return start_comment();
     case RULE_COMMENT_LINE:
-      return finish_comment_line(true);
+      return finish_comment_match(true);
     case RULE_COMMENT_TAIL:
-      return finish_comment_line(false);
+      return finish_comment_match(false);
     case RULE_ILLEGAL:
-      stop_on_illegal_character();
+      stop_on_illegal_character(yy_token_text);
     case RULE_DEFAULT:
       return echo_match();
     case ACTION_EOF_NORMAL:

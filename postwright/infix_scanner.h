@@ -1,6 +1,6 @@
 // The infix token rules' own state and its reset. The rule actions themselves are the
-// scanner's yy_rule_action hook (infix_scanner.cc); quoted names and comment lines are
-// assembled in the shared token text buffer (token_text.h).
+// scanner's yy_rule_action hook (infix_scanner.cc); quoted names are assembled in the shared
+// token text buffer (token_text.h), and what both rule sets share is in shared_actions.h.
 #ifndef POSTWRIGHT_INFIX_SCANNER_H
 #define POSTWRIGHT_INFIX_SCANNER_H
 
@@ -8,11 +8,10 @@
 
 constexpr int TOKEN_TEXT_INITIAL_SIZE = 30000;  // bytes the driver allocates, zero-filled
 
-extern int64_t current_line;                        // input line being scanned, from 1; a file may hold more than 2^31
 extern const int16_t *const infix_token_shortcuts;  // the engine's yy_token_shortcuts for these rules
 
 // Returns the rule actions' state to its value at program start (the work buffer is kept,
 // emptied): for tests and fuzzers that run several inputs in one process.
-void reset_infix_scanner();
+void infix_scanner_reset();
 
 #endif

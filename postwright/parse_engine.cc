@@ -44,7 +44,7 @@ struct StateStack {
 // The stack's storage once it has outgrown the entries on parse_input's frame; null before.
 // It is held here and not only by the stack record, since a parse may end without returning:
 // an illegal character ends the process from inside the scanner, and a harness that catches
-// that end still has to release the storage (reset_parse_engine).
+// that end still has to release the storage (parse_engine_reset).
 static int16_t *grown_entries = nullptr;
 
 static void release_grown_entries() {
@@ -342,7 +342,7 @@ int parse_input() {
   return result;
 }
 
-void reset_parse_engine() {
+void parse_engine_reset() {
   release_grown_entries();
   lookahead = NO_LOOKAHEAD;
 }

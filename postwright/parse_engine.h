@@ -16,6 +16,6 @@ int parse_input();
 // Releases the stack storage of a parse that never returned (the process was ended from inside
 // it) and forgets the lookahead: for tests and fuzzers that run several inputs in one process.
 // The tables expanded at the first parse stay; they never change.
-void reset_parse_engine();
+void parse_engine_reset();
 
 #endif

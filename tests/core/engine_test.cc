@@ -65,7 +65,7 @@ class EngineTest : public ::testing::Test {
 
   void SetUp() override { start(""); }
   void TearDown() override {
-    yy_reset_engine();
+    yy_reset();
     close_files();
   }
   void close_files() {
@@ -75,7 +75,7 @@ class EngineTest : public ::testing::Test {
   }
   // A fresh engine reading `bytes`, echoing into a scratch file.
   void start(const std::string &bytes) {
-    yy_reset_engine();
+    yy_reset();
     close_files();
     matches.clear();
     terminal_answer = false;
@@ -269,7 +269,7 @@ TEST(EngineDeathTest, ReadErrorIsFatal) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        yy_reset_engine();
+        yy_reset();
         yy_input_stream = fopen("/", "r");  // a directory: the read fails with an error
         yy_next_token();
       },

@@ -10,11 +10,11 @@
 class FragmentQueueTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    release_fragment_queue();
+    fragment_queue_reset();
     output_stream = tmpfile();
   }
   void TearDown() override {
-    release_fragment_queue();
+    fragment_queue_reset();
     fclose(output_stream);
   }
   std::string written() {

@@ -10,6 +10,7 @@
 #include "process.h"
 #include "program_runner.h"
 #include "scanner.h"
+#include "shared_actions.h"
 
 using namespace std::string_literals;
 
@@ -110,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Inwright, Conversion, ::testing::ValuesIn(cases()), cas
 TEST(Messages, LineNumbersBeyondTwoToThe31) {
   EXPECT_EXIT(
       {
-        reset_postfix_scanner();
+        postfix_scanner_reset();
         current_line = 2147483648;
         message_stream = stderr;
         yy_input_stream = stream_holding("\na &");

@@ -17,8 +17,8 @@ class ExprTreeTest : public ::testing::Test {
  protected:
   void SetUp() override { output_stream = tmpfile(); }
   void TearDown() override {
-    release_tree_storage();
-    release_fragment_queue();
+    expr_tree_reset();
+    fragment_queue_reset();
     fclose(output_stream);
   }
 

@@ -102,11 +102,11 @@ class ParseEngine : public testing::Test {
   void SetUp() override {
     output_stream = tmpfile();
     ASSERT_NE(output_stream, nullptr);
-    reset_grammar_actions();
+    grammar_actions_reset();
     current_line = 1;
   }
   void TearDown() override {
-    release_fragment_queue();
+    fragment_queue_reset();
     fclose(output_stream);
     output_stream = nullptr;
   }
@@ -240,7 +240,7 @@ TEST_F(ParseEngine, EachRunStartsAfresh) {
   EXPECT_EQ(parse("a = 1"), parse_syntax_error);
   testing::internal::GetCapturedStderr();
   EXPECT_TRUE(last_output_was_number);
-  reset_grammar_actions();
+  grammar_actions_reset();
   EXPECT_FALSE(last_output_was_number);
   EXPECT_EQ(parse("c = 2 ;"), parse_accepted);
   EXPECT_EQ(output_so_far(), "a =1c =2;\n");

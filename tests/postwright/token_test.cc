@@ -15,6 +15,7 @@
 #include "infix_scanner.h"
 #include "program_runner.h"
 #include "scanner.h"
+#include "shared_actions.h"
 #include "token_text.h"
 
 namespace {
@@ -36,10 +37,10 @@ class TokenTest : public ::testing::Test {
 
   void TearDown() override { reset(); }
   void reset() {
-    yy_reset_engine();
-    release_fragment_queue();
-    token_text_release();
-    reset_infix_scanner();
+    yy_reset();
+    fragment_queue_reset();
+    token_text_reset();
+    infix_scanner_reset();
     if (input != nullptr) fclose(input);
     if (echo != nullptr) fclose(echo);
     input = echo = nullptr;

@@ -159,7 +159,7 @@ Answer reference_answer(const std::vector<Node> &trees, int condition, const std
 Answer automaton_answer(int condition, const std::string &text) {
   const ScannerTables tables = built.view();
   Answer last{0, 0};
-  int state = 2 * condition + 1;
+  int state = table_start_state(condition);
   for (size_t i = 0;; i++) {
     if (built.packed.accept[state] != 0) last = {static_cast<int>(i), built.packed.accept[state]};
     if (i == text.size()) break;

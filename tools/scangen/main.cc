@@ -23,7 +23,7 @@ void print_statistics(const char *rules_path, const PackedScannerTables &t) {
   int listed = t.rule_count - 1;
   printf("scangen: %s: %d rules and the default rule, %d start conditions\n", rules_path, listed, t.condition_count);
   printf("  states: start states 1 to %d, end-of-buffer state E %d, automaton states 1 to %d, jam state J %d\n",
-         2 * t.condition_count, t.end_of_buffer_state, t.jam_state - 1, t.jam_state);
+         t.condition_count, t.end_of_buffer_state, t.jam_state - 1, t.jam_state);
   printf("  classes %d, jam base %d, templates %d (first template %d)\n", t.class_count, t.jam_base, t.template_count,
          t.first_template);
   printf("  entries: accept %zu, classes %zu, meta %zu, base %zu, def %zu, next %zu, check %zu\n", t.accept.size(),

@@ -4,8 +4,8 @@
 // accept, since the split states in between decide nothing that the kernel does not; sets
 // equal in their kernel are one state. Each condition's start state is built first, then
 // the states it reaches in breadth-first order, condition by condition, which numbers the
-// states deterministically. The empty set is the jam state J; the other distinguished states
-// the engine expects (the line-start twins, E) are put in place last.
+// states deterministically. The empty set is the jam state J; the end-of-buffer state E,
+// which the engine expects right after the start states, is put in place last.
 #include "subset.h"
 
 #include <algorithm>
@@ -105,7 +105,7 @@ void set_accept(SubsetBuilder *b, int state) {
 }
 
 // Adds J, resolves pending targets to it, and fills the end-of-buffer column, the rows of E
-// and J, the line-start twins, and the accepting rules.
+// and J, and the accepting rules.
 void finish_rows(SubsetBuilder *b) {
   Dfa &dfa = b->dfa;
   dfa.jam_state = static_cast<int>(b->kernel_of.size());
@@ -113,10 +113,6 @@ void finish_rows(SubsetBuilder *b) {
   dfa.next.resize(dfa.next.size() + row_width(dfa), JAM_PENDING);
   for (int &target : dfa.next)
     if (target == JAM_PENDING) target = dfa.jam_state;
-  for (int n = 0; n < dfa.condition_count; n++) {
-    for (int k = 0; k < row_width(dfa); k++) cell(&dfa, 2 * n + 2, k) = cell(&dfa, 2 * n + 1, k);
-    b->kernel_of[2 * n + 2] = b->kernel_of[2 * n + 1];
-  }
   for (int s = 1; s < dfa.jam_state; s++)
     if (s != dfa.end_of_buffer_state && dfa_is_live(dfa, s))
       cell(&dfa, s, END_OF_BUFFER_CLASS) = dfa.end_of_buffer_state;
@@ -127,13 +123,13 @@ void finish_rows(SubsetBuilder *b) {
   dfa.accept[dfa.end_of_buffer_state] = dfa.rule_count + 1;
 }
 
-// States 0 (no state), the start states and their twins, and E, before any other.
+// States 0 (no state), the start states and E, before any other.
 void reserve_distinguished_states(SubsetBuilder *b, const RuleSet &rules) {
   Dfa &dfa = b->dfa;
   dfa.condition_count = static_cast<int>(rules.conditions.size());
   dfa.class_count = b->classes.class_count;
   dfa.rule_count = b->nfa.rule_count;
-  dfa.end_of_buffer_state = 2 * dfa.condition_count + 1;
+  dfa.end_of_buffer_state = dfa.condition_count + 1;
   b->closure_mark.assign(b->nfa.states.size(), 0);
   b->closure_generation = 0;
   b->kernel_of.assign(dfa.end_of_buffer_state + 1, std::vector<int>());
@@ -156,12 +152,13 @@ std::optional<Dfa> build_dfa(const RuleSet &rules, const Nfa &nfa, const ByteCla
   for (int n = 0; n < b.dfa.condition_count; n++) {
     std::vector<int> seeds;
     for (int rule : nfa.condition_rules[n]) seeds.push_back(nfa.rule_start[rule]);
-    b.kernel_of[2 * n + 1] = closure(&b, &seeds);
-    b.state_of_kernel.emplace(b.kernel_of[2 * n + 1], 2 * n + 1);
+    int start = table_start_state(n);
+    b.kernel_of[start] = closure(&b, &seeds);
+    b.state_of_kernel.emplace(b.kernel_of[start], start);
   }
   const char *file = rules.file_name.c_str();
   for (int n = 0; n < b.dfa.condition_count; n++) {
-    b.unexplored.push_back(2 * n + 1);
+    b.unexplored.push_back(table_start_state(n));
     if (explore(&b, file) < 0) return std::nullopt;
   }
   finish_rows(&b);

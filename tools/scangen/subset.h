@@ -11,15 +11,16 @@
 #include "byte_classes.h"
 #include "regex_nfa.h"
 #include "rule_file.h"
+#include "scanner.h"
 
 constexpr int NO_DFA_STATE = 0;         // state 0 stands for no state
 constexpr int STATE_LIMIT = INT16_MAX;  // states are 16-bit table entries
 
 struct Dfa {
-  int condition_count;                           // S; condition n starts in 2n + 1, its line-start twin is 2n + 2
+  int condition_count;                           // S; condition n starts in state n + 1
   int class_count;                               // C; rows have C + 1 columns, column 0 the end-of-buffer symbol
   int rule_count;                                // R, the default rule included
-  int end_of_buffer_state;                       // E = 2S + 1
+  int end_of_buffer_state;                       // E = S + 1
   int jam_state;                                 // J, one above the last automaton state
   std::vector<int> next;                         // state 0..J, class 0..C -> target, row-major
   std::vector<int> accept;                       // state 0..J -> lowest rule it accepts, R + 1 for E, 0 if none

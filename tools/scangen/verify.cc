@@ -32,7 +32,7 @@ int guarded_transition(const ScannerTables &t, int state, int cls) {
 int check_shape(const ScannerTables &t, const Dfa &dfa) {
   if (t.rule_count != dfa.rule_count || t.condition_count != dfa.condition_count || t.class_count != dfa.class_count)
     return report_at(SCANGEN, 0, "%srule, condition or class count differs from the automaton", FAILED);
-  if (t.end_of_buffer_state != 2 * t.condition_count + 1 || t.jam_state <= t.end_of_buffer_state ||
+  if (t.end_of_buffer_state != t.condition_count + 1 || t.jam_state <= t.end_of_buffer_state ||
       t.jam_state != dfa.jam_state)
     return report_at(SCANGEN, 0, "%sdistinguished states out of place", FAILED);
   if (t.first_template != t.jam_state + 1 || t.row_count < t.first_template)
@@ -118,8 +118,8 @@ int check_state_rows(const ScannerTables &t, const Dfa &dfa) {
   return 0;
 }
 
-// accept[s] is the first-listed rule s accepts; start states and their twins are equal,
-// live, and accept nothing (an empty match would not advance the scanner).
+// accept[s] is the first-listed rule s accepts; start states are live and accept nothing (an
+// empty match would not advance the scanner).
 int check_accept(const ScannerTables &t, const Dfa &dfa) {
   for (int s = 1; s < t.jam_state; s++) {
     if (s == t.end_of_buffer_state) continue;
@@ -131,12 +131,10 @@ int check_accept(const ScannerTables &t, const Dfa &dfa) {
     if (t.accept[s] != lowest)
       return report_at(SCANGEN, 0, "%sstate %d accepts %d, not its first rule %d", FAILED, s, t.accept[s], lowest);
   }
-  for (int start = 1; start < t.end_of_buffer_state; start += 2) {
-    if (t.accept[start] != 0 || t.accept[start + 1] != 0 || !dfa_is_live(dfa, start))
-      return report_at(SCANGEN, 0, "%sstart state %d", FAILED, start);
-    for (int k = 0; k <= t.class_count; k++)
-      if (dfa_target(dfa, start, k) != dfa_target(dfa, start + 1, k))
-        return report_at(SCANGEN, 0, "%sstart state %d differs from its twin", FAILED, start);
+  for (int n = 0; n < t.condition_count; n++) {
+    int start = table_start_state(n);
+    if (t.accept[start] != 0 || !dfa_is_live(dfa, start))
+      return report_at(SCANGEN, 0, "%sstart state %d accepts or is dead", FAILED, start);
   }
   return 0;
 }

@@ -1,0 +1,34 @@
+// The rule actions both programs share.
+#include "shared_actions.h"
+
+#include "scanner.h"
+#include "token_text.h"
+
+int64_t current_line = 1;
+
+void refuse_nul_in_match() {
+  if (yy_match_has_nul()) stop_on_illegal_character("");
+}
+
+int collect_quoted_piece(int condition) {
+  refuse_nul_in_match();
+  token_text_append_match();
+  yy_begin(condition);
+  return YY_NO_TOKEN;
+}
+
+int finish_comment(const char *rest, size_t rest_length, bool with_newline) {
+  yy_begin(YY_INITIAL_CONDITION);
+  if (with_newline) current_line++;
+  return take_comment_line(rest, rest_length);
+}
+
+int finish_comment_match(bool with_newline) {
+  refuse_nul_in_match();
+  return finish_comment(yy_token_text, yy_token_length, with_newline);
+}
+
+int echo_match() {
+  yy_echo();
+  return YY_NO_TOKEN;
+}

@@ -1,0 +1,45 @@
+// What the rule actions of both rule sets do alike: count the input lines, collect a quoted
+// name's pieces, refuse a NUL byte in a text that is kept as a string, complete a comment
+// line, and echo a byte that no rule takes. What differs, each program supplies: how it stops
+// at an illegal character, and where a completed comment line goes. Entry points:
+// collect_quoted_piece, refuse_nul_in_match, finish_comment, finish_comment_match, echo_match.
+#ifndef CORE_SHARED_ACTIONS_H
+#define CORE_SHARED_ACTIONS_H
+
+#include <cstddef>
+#include <cstdint>
+
+extern int64_t current_line;  // input line being scanned, from 1; a file may hold more than 2^31
+
+constexpr char COMMENT_MARK[] = "--";  // what opens a comment line; kept in the converted text
+constexpr size_t COMMENT_MARK_LENGTH = sizeof(COMMENT_MARK) - 1;
+
+// Supplied by each program. Ends the run at an illegal character, given as text: the match,
+// or "" for a NUL byte inside a name or a comment.
+[[noreturn]] void stop_on_illegal_character(const char *character);
+
+// Supplied by each program: takes a completed comment line, its mark and the rest of the line
+// (with its newline unless the input ended first), and returns the action's result.
+int take_comment_line(const char *rest, size_t rest_length);
+
+// A NUL byte would cut the text short wherever it is used as a string, so a match that holds
+// one, inside a name or a comment, is refused like any other byte outside the language.
+void refuse_nul_in_match();
+
+// The rule action for the opening backslash and each piece of a quoted name: the match is
+// collected in the token text, and the scanner stays in, or enters, `condition`.
+int collect_quoted_piece(int condition);
+
+// A comment line is complete, with its newline or, on the last line, without one (only a
+// newline completes a line for the line count): the program takes its mark and `rest`, and
+// the scanner returns to the condition it starts in. Returns what take_comment_line returns.
+int finish_comment(const char *rest, size_t rest_length, bool with_newline);
+
+// The same for the rest of the line as matched, which must not hold a NUL byte.
+int finish_comment_match(bool with_newline);
+
+// The default rule's action: the byte goes to the scanner's echo stream. Only a newline inside
+// a quoted name gets here; it is left out of the name.
+int echo_match();
+
+#endif
