@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <initializer_list>
 
 #include "fragment_queue.h"
 #include "output.h"
@@ -55,11 +56,16 @@ static bool is_standard_stream(const char *path) { return strcmp(path, STANDARD_
 
 // --- The command line ---
 
-static const char *const LONG_OPTIONS[] = {"help", "quiet", "version"};       // ORDER LONG_OPTIONS
-enum LongOption { OPTION_HELP, OPTION_QUIET, OPTION_VERSION, OPTION_COUNT };  // ORDER LONG_OPTIONS
-constexpr int NO_OPTION = -1;                                                 // no long option starts so
-constexpr int AMBIGUOUS_OPTION = -2;                                          // several long options start so
-constexpr char QUIET_OPTION = 'q';                                            // the one short option
+// The options both programs take. --help lists the flags first, the shared ones before the
+// program's own, then --help and --version.
+enum SharedOption { OPTION_QUIET, OPTION_HELP, OPTION_VERSION, SHARED_OPTION_COUNT };  // ORDER SHARED_OPTIONS
+static const CommandOption SHARED_OPTIONS[SHARED_OPTION_COUNT] = {
+    // ORDER SHARED_OPTIONS
+    {"quiet", 'q', "print no start and stop lines", &command_line.quiet},
+    {"help", NO_SHORT_NAME, "display this help and exit", nullptr},
+    {"version", NO_SHORT_NAME, "output version information and exit", nullptr},
+};
+static const CommandOption AMBIGUOUS_OPTION = {};  // what a prefix of several long names finds
 
 // Ends a usage error whose reason the caller printed: the hint, then status 1.
 [[noreturn]] static void usage_error(const ProgramTexts *program) {
@@ -67,12 +73,14 @@ constexpr char QUIET_OPTION = 'q';                                            //
   end_process(EXIT_INPUT_FAULT);
 }
 
-// The rest of --help, the same for both programs but for the manual's name.
+// Option number `index` of the shared options followed by the program's own.
+static size_t option_count(const ProgramTexts *program) { return SHARED_OPTION_COUNT + program->option_count; }
+static const CommandOption *option_at(const ProgramTexts *program, size_t index) {
+  return index < SHARED_OPTION_COUNT ? &SHARED_OPTIONS[index] : &program->options[index - SHARED_OPTION_COUNT];
+}
+
+// The rest of --help after the options, the same for both programs but for the manual's name.
 static const char HELP_TEXT[] =
-    "\n"
-    "  -q, --quiet    print no start and stop lines\n"
-    "      --help     display this help and exit\n"
-    "      --version  output version information and exit\n"
     "\n"
     "A file name of - is standard input or standard output; with - as the output, the start\n"
     "and stop lines and the messages go to standard error. A file named - is ./-, and -- ends\n"
@@ -83,8 +91,32 @@ static const char HELP_TEXT[] =
     "\n"
     "Full documentation: man %s\n";
 
+// One line a option, "  -q, --quiet    print ...", the descriptions in one column two blanks
+// after the longest name.
+static void print_option_lines(const ProgramTexts *program) {
+  int width = 0;
+  for (size_t i = 0; i < option_count(program); i++) {
+    int length = static_cast<int>(strlen(option_at(program, i)->long_name));
+    if (length > width) width = length;
+  }
+  for (bool flags : {true, false}) {
+    for (size_t i = 0; i < option_count(program); i++) {
+      const CommandOption *option = option_at(program, i);
+      if ((option->flag != nullptr) != flags) continue;
+      if (option->short_name != NO_SHORT_NAME) {
+        printf("  -%c, ", option->short_name);
+      } else {
+        fputs("      ", stdout);
+      }
+      printf("--%-*s  %s\n", width, option->long_name, option->help);
+    }
+  }
+}
+
 [[noreturn]] static void print_help(const ProgramTexts *program) {
   fputs(program->usage, stdout);
+  putchar('\n');
+  print_option_lines(program);
   printf(HELP_TEXT, program->name);
   check_standard_output(program);
   end_process(EXIT_SUCCESS);
@@ -100,16 +132,28 @@ static const char HELP_TEXT[] =
   end_process(EXIT_SUCCESS);
 }
 
-// The long option that `name` (up to `length` bytes) names in full or starts uniquely.
-static int find_long_option(const char *name, size_t length) {
-  if (length == 0) return NO_OPTION;
-  int found = NO_OPTION;
-  for (int option = 0; option < OPTION_COUNT; option++) {
-    if (strncmp(LONG_OPTIONS[option], name, length) != 0) continue;
-    if (strlen(LONG_OPTIONS[option]) == length) return option;
-    found = found == NO_OPTION ? option : AMBIGUOUS_OPTION;
+// The option that `name` (up to `length` bytes) names in full or starts uniquely; null when
+// none does, &AMBIGUOUS_OPTION when several do.
+static const CommandOption *find_long_option(const ProgramTexts *program, const char *name, size_t length) {
+  if (length == 0) return nullptr;
+  const CommandOption *found = nullptr;
+  for (size_t i = 0; i < option_count(program); i++) {
+    const CommandOption *option = option_at(program, i);
+    if (strncmp(option->long_name, name, length) != 0) continue;
+    if (strlen(option->long_name) == length) return option;
+    found = found == nullptr ? option : &AMBIGUOUS_OPTION;
   }
   return found;
+}
+
+static void take_option(const CommandOption *option, const ProgramTexts *program) {
+  if (option->flag != nullptr) {
+    *option->flag = true;
+  } else if (option == &SHARED_OPTIONS[OPTION_HELP]) {
+    print_help(program);
+  } else {
+    print_version(program);
+  }
 }
 
 // "--name" or "--name=value"; none of the options takes a value.
@@ -117,30 +161,31 @@ static void take_long_option(const char *argument, const ProgramTexts *program) 
   const char *name = argument + 2;
   const char *equals = strchr(name, '=');
   size_t length = equals != nullptr ? static_cast<size_t>(equals - name) : strlen(name);
-  int option = find_long_option(name, length);
-  if (option == NO_OPTION || option == AMBIGUOUS_OPTION) {
-    const char *reason = option == NO_OPTION ? "unrecognized" : "ambiguous";
+  const CommandOption *option = find_long_option(program, name, length);
+  if (option == nullptr || option == &AMBIGUOUS_OPTION) {
+    const char *reason = option == nullptr ? "unrecognized" : "ambiguous";
     fprintf(stderr, "%s: %s option '%s'\n", program->name, reason, argument);
     usage_error(program);
   }
   if (equals != nullptr) {
-    fprintf(stderr, "%s: option '--%s' doesn't allow an argument\n", program->name, LONG_OPTIONS[option]);
+    fprintf(stderr, "%s: option '--%s' doesn't allow an argument\n", program->name, option->long_name);
     usage_error(program);
   }
-  if (option == OPTION_HELP) print_help(program);
-  if (option == OPTION_VERSION) print_version(program);
-  if (option == OPTION_QUIET) command_line.quiet = true;
+  take_option(option, program);
 }
 
-// "-q", also repeated ("-qq").
+// "-q", also several run together or repeated ("-qq").
 static void take_short_options(const char *argument, const ProgramTexts *program) {
   for (const char *p = argument + 1; *p != '\0'; p++) {
-    if (*p == QUIET_OPTION) {
-      command_line.quiet = true;
-      continue;
+    const CommandOption *option = nullptr;
+    for (size_t i = 0; i < option_count(program) && option == nullptr; i++) {
+      if (option_at(program, i)->short_name == *p) option = option_at(program, i);
     }
-    fprintf(stderr, "%s: invalid option -- '%c'\n", program->name, *p);
-    usage_error(program);
+    if (option == nullptr) {
+      fprintf(stderr, "%s: invalid option -- '%c'\n", program->name, *p);
+      usage_error(program);
+    }
+    take_option(option, program);
   }
 }
 

@@ -7,16 +7,31 @@
 #ifndef CORE_DRIVER_SUPPORT_H
 #define CORE_DRIVER_SUPPORT_H
 
+#include <cstddef>
 #include <cstdio>
 
 // As a file name, "-" is standard input (first name) or standard output (second name).
 constexpr char STANDARD_STREAM_NAME[] = "-";
 
-// One program's fixed texts for the shared command-line handling.
+constexpr char NO_SHORT_NAME = '\0';  // CommandOption::short_name of an option with no short form
+
+// An option that takes no value. Both programs take --quiet, --help and --version; a
+// program lists the options that only it takes in its ProgramTexts, and the other program
+// refuses them as unknown.
+struct CommandOption {
+  const char *long_name;  // "quiet": --quiet, or any prefix of it that starts no other option
+  char short_name;        // 'q': -q, also run together with others ("-qr"); or NO_SHORT_NAME
+  const char *help;       // what --help says of the option, on the line after its names
+  bool *flag;             // set when the option is given; null for --help and --version, which act at once
+};
+
+// One program's fixed texts and own options for the shared command-line handling.
 struct ProgramTexts {
   const char *name;                     // the program's name in messages and in --version: "postwright"
   const char *usage;                    // the usage line and the one-line description
   const char *standard_output_failure;  // what fail prints when standard output lost something
+  const CommandOption *options;         // the options only this program takes, in --help's order
+  size_t option_count;                  // entries of `options`, 0 when there are none
 };
 
 // What the command line asks for, set by parse_command_line.
@@ -32,11 +47,11 @@ extern CommandLine command_line;  // all null and false until parse_command_line
 // that stream (banners, messages) would land in the converted text.
 void open_standard_descriptors(const char *program);
 
-// Reads the options and the two file names into command_line. Options may come anywhere
-// among the arguments; "--" ends them. --help and --version print to standard output and end
-// the process with status 0; an unknown option or a missing file name prints one line with
-// the reason and a hint on standard error and ends it with status 1. File names after the
-// second are ignored. With "-" as the output, message_stream becomes standard error, so that
+// Reads the options and the two file names into command_line and the program's own flags.
+// Options may come anywhere among the arguments; "--" ends them. --help and --version print
+// to standard output and end the process with status 0; an unknown option or a missing file
+// name prints one line with the reason and a hint on standard error and ends it with status
+// 1. File names after the second are ignored. With "-" as the output, message_stream becomes standard error, so that
 // standard output carries nothing but the converted text.
 void parse_command_line(int argc, char **argv, const ProgramTexts *program);
 

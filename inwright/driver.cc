@@ -19,6 +19,8 @@ static const ProgramTexts INWRIGHT = {
     "Usage: inwright [OPTION]... POSTFIX_INPUT INFIX_OUTPUT\n"
     "Convert Boolean assignment statements from postfix to infix notation.\n",
     "Error writing standard output.\nExiting\n",
+    nullptr,  // no options of its own
+    0,
 };
 
 int inwright_main(int argc, char **argv) {

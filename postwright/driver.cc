@@ -23,6 +23,8 @@ static const ProgramTexts POSTWRIGHT = {
     "Usage: postwright [OPTION]... INFIX_INPUT POSTFIX_OUTPUT\n"
     "Converts Boolean assignment statements from infix to postfix notation.\n",
     "Cannot write standard output.\nExiting\n",
+    nullptr,  // no options of its own
+    0,
 };
 // The size asked for with the full buffering of both files. The C library, given no buffer
 // of its own, buffers a file's block size all the same, and the output buffer's large
