@@ -12,15 +12,19 @@
 #include "output.h"
 #include "postfix_scanner.h"
 #include "process.h"
+#include "readable.h"
 #include "scanner.h"
 
+static const CommandOption INWRIGHT_OPTIONS[] = {
+    {"readable", 'r', "each statement on one line, with only the parentheses it needs", &readable_form},
+};
 static const ProgramTexts INWRIGHT = {
     "inwright",
     "Usage: inwright [OPTION]... POSTFIX_INPUT INFIX_OUTPUT\n"
     "Convert Boolean assignment statements from postfix to infix notation.\n",
     "Error writing standard output.\nExiting\n",
-    nullptr,  // no options of its own
-    0,
+    INWRIGHT_OPTIONS,
+    sizeof INWRIGHT_OPTIONS / sizeof INWRIGHT_OPTIONS[0],
 };
 
 int inwright_main(int argc, char **argv) {
@@ -47,4 +51,5 @@ int inwright_main(int argc, char **argv) {
 void inwright_reset() {
   core_reset();
   postfix_scanner_reset();
+  readable_reset();
 }

@@ -1,7 +1,8 @@
 // The postfix token rules' actions: operands become leaves on the node stack, "&" and "|"
 // join the two topmost trees, "!" flips the topmost tree's negation, and ";" prints the
 // finished tree in infix form. Targets, braces, newlines and comment lines are copied to
-// the output the moment they are read. Entry point: yy_rule_action, called by the engine.
+// the output the moment they are read; in the readable form (readable.h) they are placed
+// around the statements instead. Entry point: yy_rule_action, called by the engine.
 #include "postfix_scanner.h"
 
 #include <cinttypes>
@@ -12,6 +13,7 @@
 #include "output.h"
 #include "postfix_scan_tables.h"
 #include "process.h"
+#include "readable.h"
 #include "scanner.h"
 #include "shared_actions.h"
 #include "token_text.h"
@@ -24,12 +26,15 @@ void postfix_scanner_reset() {
   current_line = 1;
 }
 
+// A fault stops the run; what was converted before it stays in the output.
 void stop_on_illegal_character(const char *character) {
+  if (readable_form) readable_flush_targets();
   fprintf(message_stream, "ERROR -illegal character %s", character);
   end_process(EXIT_INPUT_FAULT);
 }
 
 [[noreturn]] static void stop_on_fault(const char *fault) {
+  if (readable_form) readable_flush_targets();
   fprintf(message_stream, "ERROR -%s in line %" PRId64 "\n", fault, current_line);
   end_process(EXIT_INPUT_FAULT);
 }
@@ -42,7 +47,9 @@ static void require_trees(size_t count) {
 // assignment target, which is written at once.
 [[gnu::noinline]] static int close_quoted_name(bool target) {
   token_text_append_match();
-  if (target) {
+  if (target && readable_form) {
+    readable_hold_target(token_text_buffer, token_text_length);
+  } else if (target) {
     output_text(token_text_buffer, token_text_length);
   } else {
     enqueue_fragment(token_text_buffer, token_text_length);
@@ -64,6 +71,12 @@ static void require_trees(size_t count) {
   if (yy_token_text[0] == '\n') current_line++;
   output_char(yy_token_text[0]);
   return YY_NO_TOKEN;
+}
+
+// In the readable form, what stands inside a statement is moved out of it.
+[[gnu::noinline]] static int place_layout() {
+  if (yy_token_text[0] == '\n') current_line++;
+  return readable_layout(yy_token_text[0]);
 }
 
 [[gnu::noinline]] static int write_target() {
@@ -92,16 +105,22 @@ static void require_trees(size_t count) {
 
 // A second tree left on the stack would take the next statement's operand texts, so the
 // statement is refused before anything of it is printed.
-[[gnu::noinline]] static int end_statement() {
+static ExprNode *pop_statement_root() {
   require_trees(1);
   if (node_stack.depth > 1) stop_on_fault("missing operator");
-  ExprNode *root = pop_node(&node_stack);
+  return pop_node(&node_stack);
+}
+
+[[gnu::noinline]] static int end_statement() {
+  ExprNode *root = pop_statement_root();
   bool negated_group = root->left != nullptr && root->negated;
   if (!negated_group) remove_parens(root);
   print_and_release_tree(root);
   output_char(';');
   return YY_NO_TOKEN;
 }
+
+[[gnu::noinline]] static int end_readable_statement() { return readable_end_statement(pop_statement_root()); }
 
 [[gnu::noinline]] static int open_comment() {
   yy_begin(COMMENT_LINE);
@@ -111,6 +130,7 @@ static void require_trees(size_t count) {
 // A comment line goes to the output as it was read: its "--", then the rest of the line
 // straight from the match, however long it is.
 int take_comment_line(const char *rest, size_t rest_length) {
+  if (readable_form) readable_comment_line(rest_length > 0 && rest[rest_length - 1] == '\n');
   output_text(COMMENT_MARK, COMMENT_MARK_LENGTH);
   output_text(rest, rest_length);
   return YY_NO_TOKEN;
@@ -118,6 +138,7 @@ int take_comment_line(const char *rest, size_t rest_length) {
 
 // The scan ends (end of input or the end marker): a statement still being built is an error.
 static int end_scan() {
+  if (readable_form) readable_flush_targets();
   if (node_stack.top != nullptr) stop_on_fault("missing semicolon");
   return 0;
 }
@@ -125,7 +146,8 @@ static int end_scan() {
 // Every action that does more than a store or two is a function of its own that returns
 // what yy_rule_action returns: the dispatch reaches it by a tail call and so needs no stack
 // frame of its own. The expression's tokens come first, then names that are copied, then
-// the text around them.
+// the text around them. Where the readable form acts otherwise, its action is chosen here by
+// a test of readable_form, so that the default form's action runs as it did without it.
 int yy_rule_action(int action) {
   switch (action) {
     case RULE_IDENTIFIER:
@@ -139,10 +161,10 @@ int yy_rule_action(int action) {
     case RULE_NOT:
       return negate_top();
     case RULE_SEMICOLON:
-      return end_statement();
+      return readable_form ? end_readable_statement() : end_statement();
     case RULE_TARGET:
     case RULE_TARGET_ARGS:
-      return write_target();
+      return readable_form ? readable_hold_target(yy_token_text, yy_token_length) : write_target();
     case RULE_QUOTE_CLOSE_TARGET:
     case RULE_QUOTE_CLOSE_ARGS_TARGET:
       return close_quoted_name(true);
@@ -158,7 +180,7 @@ int yy_rule_action(int action) {
     case RULE_LBRACE:
     case RULE_RBRACE:
     case RULE_NEWLINE:
-      return copy_layout();
+      return readable_form ? place_layout() : copy_layout();
     case RULE_COMMENT_OPEN:
       return open_comment();
     case RULE_COMMENT_LINE:

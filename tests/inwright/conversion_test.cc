@@ -106,6 +106,60 @@ std::string case_name(const ::testing::TestParamInfo<Case> &info) {
 
 INSTANTIATE_TEST_SUITE_P(Inwright, Conversion, ::testing::ValuesIn(cases()), case_name);
 
+// What postwright makes of the readable form.
+enum ReadBack {
+  SAME_POSTFIX,   // it reads both forms, to the same postfix
+  ONLY_READABLE,  // the default form does not read back (a comment inside a statement)
+  NEITHER,        // the postfix held no whole assignment
+};
+
+struct ReadableCase {
+  const char *name;
+  std::string input;
+  std::string output;   // the readable form
+  std::string console;  // standard output
+  ReadBack read_back;
+};
+
+// The readable form: one statement a line, only the parentheses that precedence needs, what
+// stood inside a statement moved out of it, and no two tokens that postwright would scan as
+// one ("-" "-" a comment, "t" "-1" the literal t-1).
+TEST(Readable, WritesEachStatementOnALineThatReadsBack) {
+  const std::vector<ReadableCase> table = {
+      {"precedence and grouping", "y = a b & d ! | ;\ny =a b | c & ;\ny =a b c & & ;\ny =a b | ! ;\n",
+       "y = a & b | !d;\ny = (a | b) & c;\ny = a & (b & c);\ny = !(a | b);\n", DONE, SAME_POSTFIX},
+      {"a double negation collapses", "y = a ! ! b c | ! ! & ;\n", "y = a & (b | c);\n", DONE, SAME_POSTFIX},
+      {"operands", "x(t-1) = t-1 - & 5 | ;\n\\out 1\\ = \\in 1\\ \\a\\\\b\\ & \\c\\(x,-1) ! | ;\n",
+       "x(t-1) = t-1 & - | 5;\n\\out 1\\ = \\in 1\\ & \\a\\\\b\\ | !\\c\\(x,-1);\n", DONE, SAME_POSTFIX},
+      {"tokens that must not run together", "y = - - | ;\nz = t -1 & ;\nw = a - ! & ;\nv = -3 ! t-1 | 1 2 & | ;\n",
+       "y = - | -;\nz = t & -1;\nw = a & !-;\nv = !-3 | t-1 | 1 & 2;\n", DONE, SAME_POSTFIX},
+      {"layout outside statements as in the default form", "-- note\n\n{ y = a ; z = b ; }\n\n}",
+       "-- note\n\n{y = a;z = b;}\n\n}", DONE, SAME_POSTFIX},
+      {"newlines inside a statement dropped, the target held to its end", "y =\n\na\nb\n&\n;\nc z = d & ;\n",
+       "y = a & b;\nz = c & d;\n", DONE, SAME_POSTFIX},
+      {"a comment inside a statement goes before it", "a = b ; c = d -- inside\ne -- again\n& ;\n",
+       "a = b;\n-- inside\n-- again\nc = d & e;\n", DONE, ONLY_READABLE},
+      {"a brace inside a statement goes before it", "{\ny = a\n{\n\nb | ;\n}\n", "{\n{\ny = a | b;\n}\n", DONE,
+       ONLY_READABLE},
+      {"a target at the end of the input", "y = a ;\nz =", "y = a;\nz =", DONE, NEITHER},
+      {"a fault after a final comment", "y = a\n-- c", "y =\n-- c", START + "ERROR -missing semicolon in line 2\n",
+       NEITHER},
+  };
+  for (const ReadableCase &c : table) {
+    RunResult readable = run_conversion(INWRIGHT_EXE, c.input, {"--readable"});
+    EXPECT_EQ(readable.out, c.console) << c.name;
+    EXPECT_EQ(readable.output, c.output) << c.name;
+    RunResult plain = run_conversion(INWRIGHT_EXE, c.input);
+    RunResult from_default = run_conversion(POSTWRIGHT_EXE, plain.output, {"-q"});
+    RunResult from_readable = run_conversion(POSTWRIGHT_EXE, readable.output, {"-q"});
+    EXPECT_EQ(from_default.status == 0, c.read_back == SAME_POSTFIX) << c.name;
+    EXPECT_EQ(from_readable.status == 0, c.read_back != NEITHER) << c.name << from_readable.err;
+    if (c.read_back == SAME_POSTFIX) {
+      EXPECT_EQ(from_readable.output, from_default.output) << c.name;
+    }
+  }
+}
+
 // Line numbers count in 64 bits: a file may hold more lines than an int counts. Run in
 // process, with the line counter set where a file of 2^31 lines would have it.
 TEST(Messages, LineNumbersBeyondTwoToThe31) {
@@ -139,6 +193,8 @@ TEST(CommandLine, OptionsAndUsage) {
       {{"/", "/nonexistent/out"}, START, "Error opening input file.\nExiting\n", 1},  // a directory
       {{"/dev/null", "/dev/null"}, DONE, "", 0},  // a device is not emptied by opening it
       {{"/dev/null", "/dev/null", "--quiet"}, "", "", 0},
+      {{"-rq", "/dev/null", "/dev/null", "--read"}, "", "", 0},  // its own option, run together, abbreviated
+      {{"--re=1", "/dev/null", "/dev/null"}, "", usage_error("option '--readable' doesn't allow an argument"), 1},
       {{"--", "-q", "/dev/null"}, START, "Error opening input file.\nExiting\n", 1},
       {{"-", "-"}, "", DONE, 0},  // standard input is /dev/null here
   };

@@ -1,6 +1,7 @@
 // Expression trees in process: trees are built as the token rules build them (one pair per
 // operator, the root's pair taken away unless it is a negated group), printed into a
-// scratch file, and released; deep trees check that nothing recurses on the input's depth.
+// scratch file in both forms, and released; deep trees check that nothing recurses on the
+// input's depth.
 #include "expr_tree.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include "fragment_queue.h"
 #include "output.h"
+#include "readable.h"
 
 namespace {
 
@@ -18,13 +20,14 @@ class ExprTreeTest : public ::testing::Test {
   void SetUp() override { output_stream = tmpfile(); }
   void TearDown() override {
     expr_tree_reset();
+    readable_reset();
     fragment_queue_reset();
     fclose(output_stream);
   }
 
   // Runs a postfix statement of one-character operands and the signs & | ! and returns what
-  // the statement end prints.
-  std::string convert(const std::string &postfix) {
+  // the statement end prints, in the readable form when `readable`.
+  std::string convert(const std::string &postfix, bool readable = false) {
     for (char c : postfix) {
       if (c == '!') {
         node_stack.top->node->negated ^= 1;
@@ -38,14 +41,18 @@ class ExprTreeTest : public ::testing::Test {
         push_node(&node_stack, create_leaf());
       }
     }
-    return print_root(pop_node(&node_stack));
+    return print_root(pop_node(&node_stack), readable);
   }
 
-  std::string print_root(ExprNode *root) {
+  std::string print_root(ExprNode *root, bool readable) {
     if (root->left == nullptr || !root->negated) remove_parens(root);
     rewind(output_stream);
-    print_tree(root);
-    release_tree(root);
+    if (readable) {
+      print_readable_tree(root);
+    } else {
+      print_tree(root);
+      release_tree(root);
+    }
     output_flush();
     long size = ftell(output_stream);
     std::string text(static_cast<size_t>(size), '\0');
@@ -55,27 +62,44 @@ class ExprTreeTest : public ::testing::Test {
   }
 };
 
+// Each postfix statement, its default form (every group below the root in a pair) and its
+// readable form (a pair only where NOT over AND over OR, both to the left, need one).
 TEST_F(ExprTreeTest, PrintsParenthesesAndNegationMarksInPlace) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"a", "a"},
-      {"a!", "!a"},
-      {"a!!", "a"},
-      {"ab&d!|", "(a&b)|!d"},
-      {"ab&d&", "(a&b)&d"},
-      {"abd&&", "a&(b&d)"},
-      {"abd&|", "a|(b&d)"},
-      {"ab|de|&", "(a|b)&(d|e)"},
-      {"ab&d&e&", "((a&b)&d)&e"},
-      {"ab&!", "!(a&b)"},
-      {"ab&!!", "a&b"},
-      {"abd|!&", "a&!(b|d)"},
-      {"ab|!d&e|", "(!(a|b)&d)|e"},
-      {"a!b&d|", "(!a&b)|d"},
-      {"ab&!d&!", "!(!(a&b)&d)"},
-      {"ab&!d&!e&", "!(!(a&b)&d)&e"},
-      {"ab!&!", "!(a&!b)"},
+  struct Row {
+    const char *postfix, *infix, *readable;
   };
-  for (const auto &[postfix, infix] : cases) EXPECT_EQ(convert(postfix), infix) << postfix;
+  const std::vector<Row> rows = {
+      {"a", "a", "a"},
+      {"a!", "!a", "!a"},
+      {"a!!", "a", "a"},
+      {"ab&d!|", "(a&b)|!d", "a & b | !d"},
+      {"ab&d&", "(a&b)&d", "a & b & d"},
+      {"abd&&", "a&(b&d)", "a & (b & d)"},
+      {"ab|d|", "(a|b)|d", "a | b | d"},
+      {"abd||", "a|(b|d)", "a | (b | d)"},
+      {"abd&|", "a|(b&d)", "a | b & d"},
+      {"ab|d&", "(a|b)&d", "(a | b) & d"},
+      {"abd|&", "a&(b|d)", "a & (b | d)"},
+      {"ab|de|&", "(a|b)&(d|e)", "(a | b) & (d | e)"},
+      {"ab&de&|", "(a&b)|(d&e)", "a & b | d & e"},
+      {"ab&d&e&", "((a&b)&d)&e", "a & b & d & e"},
+      {"ab|d|e&", "((a|b)|d)&e", "(a | b | d) & e"},
+      {"abde|||", "a|(b|(d|e))", "a | (b | (d | e))"},
+      {"abd&e&&", "a&((b&d)&e)", "a & (b & d & e)"},
+      {"ab&!", "!(a&b)", "!(a & b)"},
+      {"ab&!!", "a&b", "a & b"},
+      {"abd|!&", "a&!(b|d)", "a & !(b | d)"},
+      {"ab|!d&e|", "(!(a|b)&d)|e", "!(a | b) & d | e"},
+      {"a!b&d|", "(!a&b)|d", "!a & b | d"},
+      {"ab&!d&!", "!(!(a&b)&d)", "!(!(a & b) & d)"},
+      {"ab&!d&!e&", "!(!(a&b)&d)&e", "!(!(a & b) & d) & e"},
+      {"ab!&!", "!(a&!b)", "!(a & !b)"},
+      {"abd|e&|!", "!(a|((b|d)&e))", "!(a | (b | d) & e)"},
+  };
+  for (const Row &row : rows) {
+    EXPECT_EQ(convert(row.postfix), row.infix) << row.postfix;
+    EXPECT_EQ(convert(row.postfix, true), row.readable) << row.postfix;
+  }
 }
 
 TEST_F(ExprTreeTest, ParenthesisCountersSitOnTheGroupsEndLeaves) {
@@ -105,20 +129,22 @@ TEST_F(ExprTreeTest, DeepTreesPrintAndReleaseWithoutRecursion) {
     const char *name;
     std::string postfix;
     size_t expected_length;
+    size_t readable_length;  // operands, " & " or " | ", and the pairs, each "!(" ")" when negated
   };
   std::string left = "a", right(DEEP, 'a'), negated = "a";
   for (int i = 1; i < DEEP; i++) left += "a&";
   right.append(DEEP - 1, '|');
   for (int i = 1; i < DEEP; i++) negated += "a&!";
   const size_t groups = DEEP - 2;  // every operator but the root prints a pair
+  const size_t spaced = DEEP + 3 * (DEEP - 1);
   const std::vector<Shape> shapes = {
-      {"left", left, DEEP + (DEEP - 1) + 2 * groups},
-      {"right", right, DEEP + (DEEP - 1) + 2 * groups},
-      {"negated", negated, DEEP + (DEEP - 1) + 2 * (groups + 1) + (DEEP - 1)},
+      {"left", left, DEEP + (DEEP - 1) + 2 * groups, spaced},
+      {"right", right, DEEP + (DEEP - 1) + 2 * groups, spaced + 2 * groups},
+      {"negated", negated, DEEP + (DEEP - 1) + 2 * (groups + 1) + (DEEP - 1), spaced + 3 * (DEEP - 1)},
   };
   for (const Shape &shape : shapes) {
-    std::string infix = convert(shape.postfix);
-    EXPECT_EQ(infix.size(), shape.expected_length) << shape.name;
+    EXPECT_EQ(convert(shape.postfix).size(), shape.expected_length) << shape.name;
+    EXPECT_EQ(convert(shape.postfix, true).size(), shape.readable_length) << shape.name;
     EXPECT_EQ(fragment_head, nullptr) << shape.name;
   }
 }

@@ -379,15 +379,21 @@ TEST(CommandLine, StandardStreams) {
   }
 }
 
-// --help names every option and the manual; --version gives program, package and version
-// on its first line, then the copyright and the licence.
+// --help names every option and the manual, inwright's own option too; --version gives
+// program, package and version on its first line, then the copyright and the licence.
 TEST(CommandLine, HelpAndVersion) {
   RunResult help = run_command(POSTWRIGHT, {"in", "--help", "out"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
   EXPECT_EQ(help.out.rfind("Usage: postwright [OPTION]... INFIX_INPUT POSTFIX_OUTPUT\n", 0), 0u);
-  for (const char *item : {"-q, --quiet", "--help", "--version", "A file name of - is", "man postwright"}) {
+  for (const char *item :
+       {"\n  -q, --quiet    print", "--help", "--version", "A file name of - is", "man postwright"}) {
     EXPECT_NE(help.out.find(item), std::string::npos) << item;
+  }
+  EXPECT_EQ(help.out.find("--readable"), std::string::npos);
+  RunResult other = run_command(INWRIGHT_EXE, {"--help"});
+  for (const char *item : {"\n  -q, --quiet     print", "\n  -r, --readable  each", "\n      --version   output"}) {
+    EXPECT_NE(other.out.find(item), std::string::npos) << item;
   }
   RunResult version = run_command(POSTWRIGHT, {"--version"});
   EXPECT_EQ(version.status, 0);

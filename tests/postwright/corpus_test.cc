@@ -1,9 +1,11 @@
 // postwright over a generated corpus: seeded random programs are built as expression trees,
 // written as infix text with random layout and redundant parentheses, and the conversions are
 // checked against what the trees say: the postfix text, the Boolean value of every statement,
-// and (when inwright is built) the fully parenthesised infix form and its fixed point.
+// and (when inwright is built) the fully parenthesised infix form and its fixed point, and
+// the readable form, which reads back with none of its parentheses to spare.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <sstream>
@@ -260,8 +262,8 @@ std::vector<std::string> lines_of(const std::string &text) {
 }
 
 // Runs `exe` on `input` and expects a clean run; returns the output file.
-std::string convert(const std::string &exe, const std::string &input) {
-  RunResult r = run_conversion(exe, input);
+std::string convert(const std::string &exe, const std::string &input, const std::vector<std::string> &options = {}) {
+  RunResult r = run_conversion(exe, input, options);
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(r.err, "");
   return r.output;
@@ -343,3 +345,105 @@ TEST(Corpus, ReadBackGivesTheParenthesisedFormAFixedPoint) {
 }
 
 }  // namespace
+
+// --- The readable form ---
+
+// A pair of parentheses of an expression in readable infix text, and the statement it is in.
+struct Pair {
+  size_t statement;  // statements before it, counted by their ";"
+  size_t open, close;
+};
+
+// The pairs of the expressions, in the order they close; argument lists, quoted names and
+// comments hold none.
+std::vector<Pair> expression_pairs(const std::string &text) {
+  std::vector<Pair> pairs;
+  std::vector<size_t> opens;
+  size_t statement = 0;
+  for (size_t at = 0; at < text.size();) {
+    char c = text[at];
+    if (text.compare(at, 2, "--") == 0) {
+      at = text.find('\n', at);
+      continue;
+    }
+    if (c == '\\' || is_letter(c)) {
+      at += operand_length(text, at);
+      continue;
+    }
+    if (c == '(') opens.push_back(at);
+    if (c == ')') {
+      pairs.push_back({statement, opens.back(), at});
+      opens.pop_back();
+    }
+    if (c == ';') statement++;
+    at++;
+  }
+  return pairs;
+}
+
+// The assignment lines of postwright's output, without its comment and brace lines.
+std::vector<std::string> assignments_of(const std::string &postfix) {
+  std::vector<std::string> assignments;
+  for (const std::string &line : lines_of(postfix)) {
+    if (line.rfind("--", 0) != 0 && line != "{" && line != "}") assignments.push_back(line);
+  }
+  return assignments;
+}
+
+// What postwright writes for `infix`, which it must accept.
+std::string read_back(const std::string &infix) {
+  RunResult r = run_conversion(POSTWRIGHT_EXE, infix, {"-q"});
+  EXPECT_EQ(r.status, 0) << r.err << infix;
+  return r.output;
+}
+
+// Checks the readable form of `postfix`: postwright reads it back to the postfix that it
+// reads from the default form, where that reads back at all, and each pair of parentheses
+// is needed: without it, its statement's postfix changes. The k-th pair of every statement
+// is taken away at once, since the statements convert apart. Returns the pairs checked.
+size_t check_readable_form(const std::string &postfix) {
+  std::string readable = convert(INWRIGHT_EXE, postfix, {"--readable"});
+  std::string expected = read_back(readable);
+  RunResult from_default = run_conversion(POSTWRIGHT_EXE, convert(INWRIGHT_EXE, postfix), {"-q"});
+  if (from_default.status == 0) {
+    EXPECT_EQ(expected, from_default.output) << readable;
+  }
+  std::vector<std::string> statements = assignments_of(expected);
+  std::vector<Pair> pairs = expression_pairs(readable);
+  std::vector<size_t> rank(pairs.size()), seen(statements.size());
+  for (size_t i = 0; i < pairs.size(); i++) rank[i] = seen.at(pairs[i].statement)++;
+  for (size_t k = 0;; k++) {
+    std::vector<size_t> cut;
+    std::vector<bool> changed(statements.size());
+    for (size_t i = 0; i < pairs.size(); i++) {
+      if (rank[i] != k) continue;
+      cut.insert(cut.end(), {pairs[i].open, pairs[i].close});
+      changed[pairs[i].statement] = true;
+    }
+    if (cut.empty()) break;
+    std::string variant = readable;
+    std::sort(cut.rbegin(), cut.rend());
+    for (size_t at : cut) variant.erase(at, 1);
+    std::vector<std::string> got = assignments_of(read_back(variant));
+    EXPECT_EQ(got.size(), statements.size()) << variant;
+    if (got.size() != statements.size()) break;
+    for (size_t i = 0; i < statements.size(); i++) {
+      if (changed[i]) {
+        EXPECT_NE(got[i], statements[i]) << "pair " << k << " is not needed in " << statements[i];
+      } else {
+        EXPECT_EQ(got[i], statements[i]);
+      }
+    }
+  }
+  return pairs.size();
+}
+
+TEST(Corpus, ReadableFormReadsBackWithEveryParenthesisNeeded) {
+  size_t pairs = 0;
+  for (const CorpusFile &f : corpus()) pairs += check_readable_form(f.postfix);
+  // The bundled examples: postfix that postwright writes, and postfix written by hand with a
+  // comment inside a statement, which the default form does not read back.
+  pairs += check_readable_form(convert(POSTWRIGHT_EXE, read_file(EXAMPLES_DIR "/features.infix")));
+  pairs += check_readable_form(read_file(EXAMPLES_DIR "/features.postfix"));
+  EXPECT_GT(pairs, 0u);
+}

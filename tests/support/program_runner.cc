@@ -77,10 +77,12 @@ RunResult run_command(const std::string &exe, const std::vector<std::string> &ar
   return r;
 }
 
-RunResult run_conversion(const std::string &exe, const std::string &input) {
+RunResult run_conversion(const std::string &exe, const std::string &input, const std::vector<std::string> &options) {
   std::string dir = make_scratch_dir();
   write_file(dir + "/in", input);
-  RunResult r = run_command(exe, {dir + "/in", dir + "/out"});
+  std::vector<std::string> args = options;
+  args.insert(args.end(), {dir + "/in", dir + "/out"});
+  RunResult r = run_command(exe, args);
   r.output_exists = file_exists(dir + "/out");
   if (r.output_exists) r.output = read_file(dir + "/out");
   remove_scratch_dir(dir);

@@ -31,8 +31,9 @@ FILE *stream_holding(const std::string &bytes);
 // the banners in both replaced.
 RunResult run_command(const std::string &exe, const std::vector<std::string> &args);
 
-// Writes `input` to DIR/in, runs `exe DIR/in DIR/out`, and reads DIR/out back.
-RunResult run_conversion(const std::string &exe, const std::string &input);
+// Writes `input` to DIR/in, runs `exe OPTIONS... DIR/in DIR/out`, and reads DIR/out back.
+RunResult run_conversion(const std::string &exe, const std::string &input,
+                         const std::vector<std::string> &options = {});
 
 // Runs the shell command line `script` with /bin/sh in a fresh scratch directory that holds
 // `files` (name, bytes), with the directories of `programs` first on PATH, so that a case
