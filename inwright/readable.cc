@@ -54,10 +54,11 @@ static bool needs_pair(const ExprNode *node, char parent, bool right) {
   return parent == '&' && node->op == '|';
 }
 
-static void print_sign(char op) {
-  static const char AND_SIGN[] = " & ", OR_SIGN[] = " | ";
-  output_text(op == '&' ? AND_SIGN : OR_SIGN, sizeof AND_SIGN - 1);
-}
+// Padded to SHORT_TEXT bytes, so that a sign is written with one fixed-size move.
+static const char AND_SIGN[SHORT_TEXT] = " & ", OR_SIGN[SHORT_TEXT] = " | ";
+constexpr size_t SIGN_LENGTH = 3;
+
+static void print_sign(char op) { output_padded_text(op == '&' ? AND_SIGN : OR_SIGN, SIGN_LENGTH); }
 
 void print_readable_tree(ExprNode *node) {
   size_t depth = 0;
