@@ -1,7 +1,8 @@
 #!/bin/sh
-# The main job: convert the bundled examples infix -> postfix -> infix and postfix -> infix,
-# show each step, and compare each result that has an expected file (worked out by hand,
-# beside the input) with it. Any difference fails the run with the differences shown.
+# The main job: convert the bundled examples infix -> postfix -> infix (also in the readable
+# form) and postfix -> infix, show each step, and compare each result that has an expected
+# file (worked out by hand, beside the input) with it. Any difference fails the run with the
+# differences shown.
 # Usage: sh examples/run.sh BUILD_DIR
 set -eu
 build=${1:-build/release}
@@ -28,6 +29,10 @@ check "$out/features.postfix" "$here/features.infix.expected"
 echo "== inwright: $out/features.postfix -> $out/features.roundtrip.infix"
 "$build/inwright/inwright" "$out/features.postfix" "$out/features.roundtrip.infix"
 cat "$out/features.roundtrip.infix"
+
+echo "== inwright --readable: $out/features.postfix -> $out/features.readable.infix"
+"$build/inwright/inwright" --readable "$out/features.postfix" "$out/features.readable.infix"
+cat "$out/features.readable.infix"
 
 echo "== inwright: $here/features.postfix -> $out/features.infix"
 "$build/inwright/inwright" "$here/features.postfix" "$out/features.infix"
