@@ -120,7 +120,7 @@ static bool in_statement() { return held_length > 0 || node_stack.top != nullptr
 }
 
 [[gnu::noinline]] int readable_end_statement(ExprNode *root) {
-  output_text(held_targets, held_length);
+  if (held_length > 0) output_text(held_targets, held_length);  // none held: held_targets may be null
   held_length = 0;
   print_readable_tree(root);
   output_char(';');

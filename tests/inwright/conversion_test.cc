@@ -141,7 +141,8 @@ TEST(Readable, WritesEachStatementOnALineThatReadsBack) {
        "a = b;\n-- inside\n-- again\nc = d & e;\n", DONE, ONLY_READABLE},
       {"a brace inside a statement goes before it", "{\ny = a\n{\n\nb | ;\n}\n", "{\n{\ny = a | b;\n}\n", DONE,
        ONLY_READABLE},
-      {"a target at the end of the input", "y = a ;\nz =", "y = a;\nz =", DONE, NEITHER},
+      {"no target, and a target at the end of the input", "a b & ;\ny = a ;\nz =", "a & b;\ny = a;\nz =", DONE,
+       NEITHER},
       {"a fault after a final comment", "y = a\n-- c", "y =\n-- c", START + "ERROR -missing semicolon in line 2\n",
        NEITHER},
   };
