@@ -3,7 +3,9 @@
 // infix that comes back must be a fixed point: converting it to postfix and back again gives
 // the same text. inwright's infix is canonical (no blanks, a pair of parentheses around every
 // group below the root, double negations dropped), so the first pass may change the text but
-// the second must not. Anything else aborts with the texts that show it.
+// the second must not. inwright's readable form of the same postfix must come back from
+// postwright as the postfix that the default form gives. Anything else aborts with the texts
+// that show it.
 //
 // One refusal is the notations' limit, not a fault: postwright's parser holds fewer than
 // PARSE_STACK_MAX states and reports deeper nesting as a parse error, while inwright writes
@@ -26,6 +28,8 @@ struct Paths {
   std::string infix = scratch_path("infix1");
   std::string postfix_again = scratch_path("postfix2");
   std::string infix_again = scratch_path("infix2");
+  std::string readable = scratch_path("readable");
+  std::string readable_postfix = scratch_path("readable_postfix");
 };
 
 // inwright's infix for the postfix that postwright wrote from `infix_text`.
@@ -51,6 +55,30 @@ bool may_be_too_deep(const std::string &infix) {
   return levels * STATES_PER_LEVEL + STATES_OUTSIDE >= PARSE_STACK_MAX;
 }
 
+// The readable form of the postfix that postwright wrote: postwright reads it back, to the
+// postfix that it read from the default form (`from_default`, null when that was refused for
+// its depth).
+void check_readable_form(const Paths &paths, const std::string &input, const std::string *from_default) {
+  int status = checked_status("inwright", run_inwright_readable(paths.postfix.c_str(), paths.readable.c_str()));
+  if (status != 0) {
+    property_failed("inwright --readable accepts what postwright writes",
+                    "status " + std::to_string(status) + "\n--- input:\n" + input);
+  }
+  std::string readable = read_scratch_file(paths.readable);
+  status = checked_status("postwright", run_postwright(paths.readable.c_str(), paths.readable_postfix.c_str()));
+  if (status != 0 && !may_be_too_deep(readable)) {
+    property_failed("postwright accepts the readable form",
+                    "status " + std::to_string(status) + "\n--- input:\n" + input + "\n--- readable:\n" + readable);
+  }
+  if (status != 0 || from_default == nullptr) return;
+  std::string postfix = read_scratch_file(paths.readable_postfix);
+  if (postfix != *from_default) {
+    property_failed("the readable form reads back as the default form does",
+                    "--- input:\n" + input + "\n--- readable:\n" + readable + "\n--- its postfix:\n" + postfix +
+                        "\n--- the default form's:\n" + *from_default);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -65,6 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     property_failed("postwright accepts what inwright writes",
                     "status " + std::to_string(status) + "\n--- input:\n" + input + "\n--- infix:\n" + infix);
   }
+  std::string from_default = status == 0 ? read_scratch_file(paths.postfix_again) : "";
+  check_readable_form(paths, input, status == 0 ? &from_default : nullptr);
   if (status != 0) return 0;  // refused for its depth: no second round trip
   std::string infix_again = to_infix(paths.postfix_again, paths.infix_again, infix);
   if (infix_again != infix) {

@@ -31,10 +31,13 @@ int run_driver_on(int (*driver)(int, char **), void (*reset)(), int argc, char *
   return status;
 }
 
-int run_driver(int (*driver)(int, char **), void (*reset)(), const char *name, const char *input_path,
-               const char *output_path) {
+int run_driver(int (*driver)(int, char **), void (*reset)(), const char *name, const char *option,
+               const char *input_path, const char *output_path) {
   char quiet[] = "-q";
-  char *argv[] = {const_cast<char *>(name), quiet, const_cast<char *>(input_path), const_cast<char *>(output_path),
-                  nullptr};
-  return run_driver_on(driver, reset, 4, argv);
+  char *argv[6] = {const_cast<char *>(name), quiet};
+  int argc = 2;
+  if (option != nullptr) argv[argc++] = const_cast<char *>(option);
+  argv[argc++] = const_cast<char *>(input_path);
+  argv[argc++] = const_cast<char *>(output_path);
+  return run_driver_on(driver, reset, argc, argv);
 }

@@ -8,8 +8,9 @@
 // the run ended with.
 int run_driver_on(int (*driver)(int, char **), void (*reset)(), int argc, char **argv);
 
-// run_driver_on with the command line "NAME -q INPUT OUTPUT".
-int run_driver(int (*driver)(int, char **), void (*reset)(), const char *name, const char *input_path,
-               const char *output_path);
+// run_driver_on with the command line "NAME -q INPUT OUTPUT", or "NAME -q OPTION INPUT OUTPUT"
+// when `option` is not null.
+int run_driver(int (*driver)(int, char **), void (*reset)(), const char *name, const char *option,
+               const char *input_path, const char *output_path);
 
 #endif

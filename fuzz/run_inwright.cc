@@ -4,5 +4,9 @@
 #include "run_driver.h"
 
 extern "C" int run_inwright(const char *input_path, const char *output_path) {
-  return run_driver(inwright_main, inwright_reset, "inwright", input_path, output_path);
+  return run_driver(inwright_main, inwright_reset, "inwright", nullptr, input_path, output_path);
+}
+
+extern "C" int run_inwright_readable(const char *input_path, const char *output_path) {
+  return run_driver(inwright_main, inwright_reset, "inwright", "--readable", input_path, output_path);
 }

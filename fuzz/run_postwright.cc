@@ -4,5 +4,5 @@
 #include "run_driver.h"
 
 extern "C" int run_postwright(const char *input_path, const char *output_path) {
-  return run_driver(postwright_main, postwright_reset, "postwright", input_path, output_path);
+  return run_driver(postwright_main, postwright_reset, "postwright", nullptr, input_path, output_path);
 }
