@@ -11,7 +11,7 @@ bool last_output_was_number = false;
 
 void grammar_actions_reset() { last_output_was_number = false; }
 
-void grammar_output::print_number() {
+void print_number() {
   if (fragment_head == nullptr) return;  // nothing queued: nothing is written
   if (last_output_was_number) output_char(' ');
   print_next_fragment();

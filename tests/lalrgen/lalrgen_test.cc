@@ -116,20 +116,25 @@ const char ASSIGNMENT[] = "input ident EQ @1 ";  // the path into an assignment'
 
 TEST(InfixGrammar, AutomatonHasTheExpectedStates) {
   ASSERT_EQ(build_infix(), build_done) << (diagnostics().empty() ? "" : diagnostics()[0]);
-  EXPECT_EQ(built.automaton.states.size(), 26u);
-  EXPECT_EQ(built.automaton.final_state, 25);
-  EXPECT_EQ(rule_count(built.grammar), 15);
-  EXPECT_EQ(built.grammar.symbols.size(), 21u);
-  EXPECT_EQ(built.grammar.token_count, 15);
+  // The shape the build's own run of lalrgen gave, in the generated header.
+  EXPECT_EQ(built.automaton.states.size(), static_cast<size_t>(PARSE_STATE_COUNT));
+  EXPECT_EQ(built.automaton.final_state, PARSE_FINAL_STATE);
+  EXPECT_EQ(rule_count(built.grammar), PARSE_RULE_COUNT);
+  EXPECT_EQ(built.grammar.symbols.size(), static_cast<size_t>(PARSE_FIRST_NONTERMINAL + PARSE_NONTERMINAL_COUNT));
+  EXPECT_EQ(built.grammar.token_count, PARSE_FIRST_NONTERMINAL);
   EXPECT_EQ(built.grammar.symbols[built.grammar.start_symbol].name, "input");
   EXPECT_EQ(built.automaton.states[0].kernel, std::vector<int>{built.automaton.rule_first_item[0]});
-  EXPECT_TRUE(built.automaton.states[25].kernel.empty());
+  EXPECT_TRUE(built.automaton.states[built.automaton.final_state].kernel.empty());
   // The end of input is shifted once, and the second look at it names the final state.
   int after_end = action_after("input", "$");
   ASSERT_GT(after_end, 0);
   EXPECT_EQ(action_of(built.actions, after_end, built.grammar.end_symbol), built.automaton.final_state);
   EXPECT_TRUE(diagnostics().empty());
-  EXPECT_EQ(built.actions.resolved, 6);
+  // Each operator rule meets each infix operator once: NOT, AND and OR against AND and OR.
+  int operator_rules = 0, infix_operators = 0;
+  for (const GrammarRule &rule : built.grammar.rules) operator_rules += rule.precedence != 0 ? 1 : 0;
+  for (const Symbol &symbol : built.grammar.symbols) infix_operators += symbol.associativity == assoc_left ? 1 : 0;
+  EXPECT_EQ(built.actions.resolved, operator_rules * infix_operators);
 }
 
 TEST(InfixGrammar, PrecedenceDecidesTheOperatorConflicts) {
@@ -194,8 +199,8 @@ TEST(InfixGrammar, DefaultReductions) {
       EXPECT_EQ(built.defaults.state_default[s], 0) << "state " << s;
     }
   }
-  EXPECT_EQ(built.defaults.default_reductions, 15);
-  EXPECT_EQ(built.defaults.states_reading_nothing, 14);
+  EXPECT_EQ(built.defaults.default_reductions, static_cast<int>(std::size(silent)) + 1);
+  EXPECT_EQ(built.defaults.states_reading_nothing, static_cast<int>(std::size(silent)));
 }
 
 static ParseTablesView generated_tables() {
@@ -239,8 +244,8 @@ TEST(InfixGrammar, GeneratedTablesAreTheVerifiedConstruction) {
   expect_same(goto_default, built.tables.goto_default, PARSE_NONTERMINAL_COUNT, "goto_default");
   expect_same(packed_action, built.tables.packed_action, PARSE_LAST_INDEX + 1, "packed_action");
   expect_same(packed_check, built.tables.packed_check, PARSE_LAST_INDEX + 1, "packed_check");
-  EXPECT_EQ(ID, 258);
-  EXPECT_EQ(SEMICOL, 265);
+  EXPECT_EQ(token_to_symbol[ID], symbol_named("ID"));  // the enumerators are the grammar's codes
+  EXPECT_EQ(token_to_symbol[SEMICOL], symbol_named("SEMICOL"));
 }
 
 // Each corruption is one a faulty packing could make; verification must notice every one.
@@ -281,10 +286,9 @@ TEST(Verify, NoticesCorruptedTables) {
 // clash with the shift on '=' there.
 TEST(Lookaheads, LalrGrammarThatIsNotSlr) {
   const char text[] =
-      "end 0 $ 0\nundefined 1 ?\nliteral 2 '=' 61\nliteral 3 '*' 42\ntoken 4 ID 258\n"
-      "nonterminal 5 S start\nnonterminal 6 L\nnonterminal 7 R\n"
-      "rule 1 S : L '=' R => none\nrule 2 S : R => none\nrule 3 L : '*' R => none\n"
-      "rule 4 L : ID => none\nrule 5 R : L => none\n";
+      "end $ 0\nundefined ?\nliteral '='\nliteral '*'\ntoken ID 258\n"
+      "nonterminal S start\nnonterminal L\nnonterminal R\n"
+      "rule S : L '=' R\nrule S : R\nrule L : '*' R\nrule L : ID\nrule R : L\n";
   ASSERT_EQ(build_text(text), build_done) << diagnostics()[0];
   EXPECT_GT(action_after("L", "'='"), 0);
   EXPECT_EQ(action_after("L", "$"), -5);
@@ -294,10 +298,9 @@ TEST(Lookaheads, LalrGrammarThatIsNotSlr) {
 // two states after c joins the lookaheads, and the conflict must be reported, not hidden.
 TEST(Lookaheads, MergedStatesConflictIsReported) {
   const char text[] =
-      "end 0 $ 0\nundefined 1 ?\ntoken 2 a 258\ntoken 3 b 259\ntoken 4 c 260\ntoken 5 d 261\n"
-      "token 6 e 262\nnonterminal 7 S start\nnonterminal 8 A\nnonterminal 9 B\n"
-      "rule 1 S : a A d => none\nrule 2 S : b B d => none\nrule 3 S : a B e => none\n"
-      "rule 4 S : b A e => none\nrule 5 A : c => none\nrule 6 B : c => none\n";
+      "end $ 0\nundefined ?\ntoken a 258\ntoken b 259\ntoken c 260\ntoken d 261\n"
+      "token e 262\nnonterminal S start\nnonterminal A\nnonterminal B\n"
+      "rule S : a A d\nrule S : b B d\nrule S : a B e\nrule S : b A e\nrule A : c\nrule B : c\n";
   ASSERT_EQ(build_text(text), build_bad_grammar);
   ASSERT_EQ(diagnostics().size(), 2u);
   EXPECT_NE(diagnostics()[0].find("on d reducing by rule 5 (line 15) or by rule 6 (line 16)"), std::string::npos)
@@ -310,12 +313,11 @@ TEST(Lookaheads, MergedStatesConflictIsReported) {
 // of rules whose tail is nullable (includes).
 TEST(Lookaheads, ThroughNullableNonterminals) {
   const char text[] =
-      "end 0 $ 0\nundefined 1 ?\ntoken 2 a 258\ntoken 3 b 259\ntoken 4 c 260\ntoken 5 x 261\n"
-      "token 6 u 262\ntoken 7 v 263\nnonterminal 8 S start\nnonterminal 9 A\nnonterminal 10 B\nnonterminal 11 T\n"
-      "nonterminal 12 U\nnonterminal 13 V\n"
-      "rule 1 S : A B c => none\nrule 2 S : x T V => none\nrule 3 A : a => none\nrule 4 A : => none\n"
-      "rule 5 B : b => none\nrule 6 B : => none\nrule 7 T : U => none\nrule 8 U : u => none\n"
-      "rule 9 U : => none\nrule 10 V : v => none\nrule 11 V : => none\n";
+      "end $ 0\nundefined ?\ntoken a 258\ntoken b 259\ntoken c 260\ntoken x 261\n"
+      "token u 262\ntoken v 263\nnonterminal S start\nnonterminal A\nnonterminal B\nnonterminal T\n"
+      "nonterminal U\nnonterminal V\n"
+      "rule S : A B c\nrule S : x T V\nrule A : a\nrule A :\nrule B : b\nrule B :\nrule T : U\nrule U : u\n"
+      "rule U :\nrule V : v\nrule V :\n";
   ASSERT_EQ(build_text(text), build_done) << diagnostics()[0];
   struct Case {
     const char *path;
@@ -361,15 +363,15 @@ TEST(Precedence, AssociativityDecidesEqualLevels) {
     int action;               // after e + e on '+': 1 shift, -1 reduce, ACTION_ERROR
   };
   const Case cases[] = {
-      {"precedence 1 left '+'\n", build_done, -1},
-      {"precedence 1 right '+'\n", build_done, 1},
-      {"precedence 1 nonassoc '+'\n", build_done, ACTION_ERROR},
-      {"precedence 1 prefix '+'\n", build_bad_grammar, 0},
+      {"precedence left '+'\n", build_done, -1},
+      {"precedence right '+'\n", build_done, 1},
+      {"precedence nonassoc '+'\n", build_done, ACTION_ERROR},
+      {"precedence prefix '+'\n", build_bad_grammar, 0},
       {"", build_bad_grammar, 0},
   };
   for (const Case &c : cases) {
-    std::string text = std::string("end 0 $ 0\nundefined 1 ?\nliteral 2 '+' 43\ntoken 3 X 258\n") +
-                       "nonterminal 4 e start\nrule 1 e : e '+' e => plus\nrule 2 e : X => leaf\n" + c.declaration;
+    std::string text = std::string("end $ 0\nundefined ?\nliteral '+'\ntoken X 258\n") +
+                       "nonterminal e start\nrule e : e '+' e\nrule e : X\n" + c.declaration;
     ASSERT_EQ(build_text(text), c.result) << c.declaration;
     if (c.result != build_done) {
       ASSERT_EQ(diagnostics().size(), 1u);
@@ -388,16 +390,9 @@ TEST(Precedence, AssociativityDecidesEqualLevels) {
 // left and right associative, half of them also prefix: a table large enough for rows to
 // compete for slots.
 static std::string operator_grammar(int operators) {
-  std::string text =
-      "end 0 $ 0\nundefined 1 ?\ntoken 2 ID 258\nliteral 3 '(' 40\nliteral 4 ')' 41\n"
-      "literal 5 ';' 59\nliteral 6 '=' 61\n";
-  int first = 7;
-  for (int k = 0; k < operators; k++) {
-    text += "token " + std::to_string(first + k) + " OP" + std::to_string(k) + " " + std::to_string(300 + k) + "\n";
-  }
-  int n = first + operators;
-  text += "nonterminal " + std::to_string(n) + " prog start\nnonterminal " + std::to_string(n + 1) +
-          " stmt\nnonterminal " + std::to_string(n + 2) + " expr\n";
+  std::string text = "end $ 0\nundefined ?\ntoken ID 258\nliteral '('\nliteral ')'\nliteral ';'\nliteral '='\n";
+  for (int k = 0; k < operators; k++) text += "token OP" + std::to_string(k) + " " + std::to_string(300 + k) + "\n";
+  text += "nonterminal prog start\nnonterminal stmt\nnonterminal expr\n";
   std::vector<std::string> rules = {
       "prog :", "prog : prog stmt", "stmt : expr ';'", "stmt : ID '=' expr ';'", "expr : '(' expr ')'", "expr : ID"};
   for (int k = 0; k < operators; k++) {
@@ -405,10 +400,9 @@ static std::string operator_grammar(int operators) {
     rules.push_back("expr : expr " + op + " expr");
     if (k % 2 == 0) rules.push_back("expr : " + op + " expr");
   }
-  for (size_t r = 0; r < rules.size(); r++) text += "rule " + std::to_string(r + 1) + " " + rules[r] + " => none\n";
-  for (int k = 0; k < operators; k++) {
-    text += "precedence " + std::to_string(k + 1) + (k % 2 == 0 ? " left OP" : " right OP") + std::to_string(k) + "\n";
-  }
+  for (const std::string &rule : rules) text += "rule " + rule + "\n";
+  for (int k = 0; k < operators; k++)
+    text += (k % 2 == 0 ? "precedence left OP" : "precedence right OP") + std::to_string(k) + "\n";
   return text;
 }
 
@@ -419,8 +413,8 @@ TEST(Packing, LargerGrammarsPackAndVerify) {
   }
 }
 
-#define SYMBOLS "end 0 $ 0\nundefined 1 ?\ntoken 2 X 258\nnonterminal 3 s start\n"
-#define RULE "rule 1 s : X => none\n"
+#define SYMBOLS "end $ 0\nundefined ?\ntoken X 258\nnonterminal s start\n"
+#define RULE "rule s : X\n"
 
 TEST(GrammarFile, ErrorsNameFileAndLine) {
   struct Case {
@@ -428,46 +422,80 @@ TEST(GrammarFile, ErrorsNameFileAndLine) {
     const char *message;
   };
   const Case cases[] = {
-      {"bogus 0 $ 0\n", "t.grammar:1: unknown declaration 'bogus'"},
-      {"end 1 $ 0\n", "t.grammar:1: symbol number '1' out of order: expected 0"},
-      {"end 0 $ 0\nend 1 $ 0\n", "t.grammar:2: symbol $ declared twice"},
-      {"end 0 $ 5\n", "t.grammar:1: code 0 belongs to the end symbol and to no other"},
-      {"end 0 $ 0\ntoken 1 X 0\n", "t.grammar:2: code 0 belongs to the end symbol and to no other"},
-      {"end 0 $ 0\ntoken 1 X 1e3\n", "t.grammar:2: token code '1e3' is not a number from 0 to 32767"},
-      {"end 0 $ 0\ntoken 1 X 40000\n", "t.grammar:2: token code '40000' is not a number from 0 to 32767"},
-      {"end 0 $ 0\ntoken 1 X 258\ntoken 2 Y 258\n", "t.grammar:3: code 258 already belongs to X"},
-      {"end 0 $ 0\nliteral 1 '(' 41\n", "t.grammar:2: literal '(' has code 41, not the code of its character"},
-      {"end 0 $ 0\nliteral 1 ( 40\n", "t.grammar:2: literal '(' is not one character in single quotes"},
-      {"end 0 $ 0\ntoken 1 2X 258\n", "t.grammar:2: token name '2X' is not an identifier"},
-      {"end 0 $ 0\ntoken 1 X\n", "t.grammar:2: token takes a number, a name and a code"},
-      {"end 0 $ 0\nnonterminal 1 s begin\n", "t.grammar:2: nonterminal takes a number, a name and optionally 'start'"},
-      {"end 0 $ 0\nnonterminal 1 s\ntoken 2 X 258\n", "t.grammar:3: terminal X declared after the nonterminals"},
-      {"end 0 $ 0\nnonterminal 1 :\n", "t.grammar:2: ':' cannot be a symbol name"},
-      {SYMBOLS "rule 2 s : X => none\n", "t.grammar:5: rule number '2' out of order: expected 1"},
-      {SYMBOLS "rule 1 X : X => none\n", "t.grammar:5: left side X is not a nonterminal"},
-      {SYMBOLS "rule 1 s : Y => none\n", "t.grammar:5: unknown symbol Y"},
-      {SYMBOLS "rule 1 s : X ? => none\n", "t.grammar:5: ? cannot appear in a rule"},
-      {SYMBOLS "rule 1 s : X => 9x\n", "t.grammar:5: action name '9x' is not an identifier"},
-      {SYMBOLS "rule 1 s X => none\n", "t.grammar:5: a rule reads: rule NUMBER LEFT : RIGHT... => ACTION"},
-      {SYMBOLS RULE "precedence 2 left X\n", "t.grammar:6: precedence level '2' out of order: expected 1"},
-      {SYMBOLS RULE "precedence 1 up X\n", "t.grammar:6: associativity 'up' is not left, right, nonassoc or prefix"},
-      {SYMBOLS RULE "precedence 1 left s\n", "t.grammar:6: s is not a token and cannot have a precedence"},
-      {SYMBOLS RULE "precedence 1 left X\nprecedence 2 left X\n", "t.grammar:7: X already has a precedence"},
-      {SYMBOLS RULE "precedence 1 left\n", "t.grammar:6: a precedence level reads: precedence LEVEL ASSOC TOKEN..."},
-      {"end 0 $ 0\ntoken 1 X 258\nnonterminal 2 s start\n" RULE, "t.grammar: no undefined symbol declared"},
-      {"undefined 0 ?\ntoken 1 X 258\nnonterminal 2 s start\n" RULE, "t.grammar: no end symbol declared"},
-      {"end 0 $ 0\nundefined 1 ?\ntoken 2 X 258\nnonterminal 3 s\n" RULE,
+      {"bogus $ 0\n", "t.grammar:1: unknown declaration 'bogus'"},
+      {"end $ 0\nend $ 0\n", "t.grammar:2: symbol $ declared twice"},
+      {"end $ 5\n", "t.grammar:1: code 0 belongs to the end symbol and to no other"},
+      {"end $ 0\ntoken X 0\n", "t.grammar:2: code 0 belongs to the end symbol and to no other"},
+      {"end $ 0\ntoken X 1e3\n", "t.grammar:2: token code '1e3' is not a number from 0 to 32767"},
+      {"end $ 0\ntoken X 40000\n", "t.grammar:2: token code '40000' is not a number from 0 to 32767"},
+      {"end $ 0\ntoken X 258\ntoken Y 258\n", "t.grammar:3: code 258 already belongs to X"},
+      {"end $ 0\nliteral '('\ntoken Y 40\n", "t.grammar:3: code 40 already belongs to '('"},
+      {"end $ 0\nliteral (\n", "t.grammar:2: literal ( is not one character in single quotes"},
+      {"end $ 0\nliteral '(' 40\n", "t.grammar:2: literal takes one character in single quotes"},
+      {"end $ 0\ntoken 2X 258\n", "t.grammar:2: token name '2X' is not an identifier"},
+      {"end $ 0\ntoken X\n", "t.grammar:2: token takes a name and a code"},
+      {"end $ 0\nnonterminal s begin\n", "t.grammar:2: nonterminal takes a name and optionally 'start'"},
+      {"end $ 0\nnonterminal :\n", "t.grammar:2: ':' cannot be a symbol name"},
+      {SYMBOLS "rule X : X\n", "t.grammar:5: left side X is not a nonterminal"},
+      {SYMBOLS "rule s : Y\n", "t.grammar:5: unknown symbol Y"},
+      {SYMBOLS "rule s : X ?\n", "t.grammar:5: ? cannot appear in a rule"},
+      {SYMBOLS "rule s X\n", "t.grammar:5: a rule reads: rule LEFT : RIGHT... [=> ACTION]"},
+      {SYMBOLS "rule s : X => a b\n", "t.grammar:5: a rule reads: rule LEFT : RIGHT... [=> ACTION]"},
+      // What an action writes is said once, in its declaration, and every action is run.
+      {SYMBOLS "rule s : X => write_x\n",
+       "t.grammar:5: action write_x has no output: no action line says what it writes"},
+      {SYMBOLS RULE "action write_x text \"x\"\n", "t.grammar:6: action write_x is run by no rule"},
+      {SYMBOLS "rule s : X => none\n", "t.grammar:5: a rule that writes nothing names no action: leave out '=> none'"},
+      {SYMBOLS "action none fragment\n" RULE, "t.grammar:5: action none writes nothing and is declared by no line"},
+      {SYMBOLS "action 9x fragment\n" RULE, "t.grammar:5: action name '9x' is not an identifier"},
+      {SYMBOLS "action a fragment\naction a number\n" RULE, "t.grammar:6: action a declared twice"},
+      {SYMBOLS "action a text\n" RULE,
+       "t.grammar:5: an action reads: action NAME text \"TEXT\", action NAME fragment or action NAME number"},
+      {SYMBOLS "action a prints\n" RULE,
+       "t.grammar:5: an action reads: action NAME text \"TEXT\", action NAME fragment or action NAME number"},
+      {SYMBOLS "action a text \"x\\q\"\n" RULE, "t.grammar:5: the text of action a is not a quoted text"},
+      {SYMBOLS "action a text \"x\n" RULE, "t.grammar:5: the text of action a is not a quoted text"},
+      {SYMBOLS "action a text \"\"\n" RULE, "t.grammar:5: the text of action a must hold 1 to 15 bytes"},
+      {SYMBOLS "action a text \"0123456789abcdef\"\n" RULE,
+       "t.grammar:5: the text of action a must hold 1 to 15 bytes"},
+      {SYMBOLS RULE "precedence up X\n", "t.grammar:6: associativity 'up' is not left, right, nonassoc or prefix"},
+      {SYMBOLS RULE "precedence left s\n", "t.grammar:6: s is not a token and cannot have a precedence"},
+      {SYMBOLS RULE "precedence left X\nprecedence left X\n", "t.grammar:7: X already has a precedence"},
+      {SYMBOLS RULE "precedence left\n", "t.grammar:6: a precedence level reads: precedence ASSOC TOKEN..."},
+      {"end $ 0\ntoken X 258\nnonterminal s start\n" RULE, "t.grammar: no undefined symbol declared"},
+      {"undefined ?\ntoken X 258\nnonterminal s start\n" RULE, "t.grammar: no end symbol declared"},
+      {"end $ 0\nundefined ?\ntoken X 258\nnonterminal s\n" RULE,
        "t.grammar: exactly one nonterminal must be marked start"},
-      {SYMBOLS "nonterminal 4 t\n" RULE, "t.grammar: nonterminal t has no rule"},
+      {SYMBOLS "nonterminal t\n" RULE, "t.grammar: nonterminal t has no rule"},
       {SYMBOLS, "t.grammar: no rules"},
-      {"end 0 $ 0\nundefined 1 ?\n", "t.grammar: no nonterminals declared"},
+      {"end $ 0\nundefined ?\n", "t.grammar: no nonterminals declared"},
   };
   for (const Case &c : cases) {
     EXPECT_EQ(build_text(c.text), build_bad_grammar) << c.text;
     ASSERT_EQ(diagnostics().size(), 1u) << c.text;
     EXPECT_EQ(diagnostics()[0], c.message);
   }
-  EXPECT_EQ(build_text("# a comment line\n" SYMBOLS "rule 1 s : X => none  # with a comment\n"), build_done);
+  EXPECT_EQ(build_text("# a comment line\n" SYMBOLS "rule s : X  # with a comment\n"), build_done);
+  // Terminals may follow the nonterminals: the generator numbers the terminals first.
+  ASSERT_EQ(build_text("nonterminal s start\nend $ 0\nundefined ?\ntoken X 258\n" RULE), build_done);
+  EXPECT_EQ(built.grammar.token_count, 3);
+  EXPECT_EQ(built.grammar.symbols[3].name, "s");
+}
+
+// The actions as declared, numbered after the one that writes nothing, with their texts.
+TEST(GrammarFile, ActionsSayWhatTheyWrite) {
+  ASSERT_EQ(build_text(SYMBOLS "action sign text \"#;\\n\\t\\\\\\\"\"  # the text may hold a '#'\n"
+                               "action operand fragment\nrule s : X => operand\nrule s : s X => sign\n"),
+            build_done)
+      << diagnostics()[0];
+  ASSERT_EQ(built.grammar.actions.size(), 3u);
+  EXPECT_EQ(built.grammar.actions[0].writes, writes_nothing);
+  EXPECT_EQ(built.grammar.actions[1].name, "sign");
+  EXPECT_EQ(built.grammar.actions[1].writes, writes_text);
+  EXPECT_EQ(built.grammar.actions[1].text, "#;\n\t\\\"");
+  EXPECT_EQ(built.grammar.actions[2].writes, writes_fragment);
+  EXPECT_EQ(built.grammar.rules[1].action, 2);
+  EXPECT_EQ(built.grammar.rules[2].action, 1);
 }
 
 namespace {
@@ -503,10 +531,22 @@ TEST(Emit, WritesDeterministicFilesWithSixteenNumbersARow) {
   EXPECT_EQ(source.rfind(banner, 0), 0u);
   EXPECT_EQ(header.rfind(banner, 0), 0u);
   EXPECT_NE(source.find("#include \"t.h\"\n"), std::string::npos);
-  EXPECT_NE(header.find("  ID = 258,\n  OR = 259,\n  AND = 260,\n  NOT = 261,\n  EQ = 262,\n  COMMENT = 263,\n"
-                        "  INT_EXPR = 264,\n  SEMICOL = 265,\n"),
+  std::string codes, outputs;
+  for (const Symbol &symbol : built.grammar.symbols) {
+    if (symbol.kind == symbol_token) codes += "  " + symbol.name + " = " + std::to_string(symbol.code) + ",\n";
+  }
+  EXPECT_NE(header.find("enum TokenCode {\n" + codes + "};\n"), std::string::npos) << header;
+  char final_line[64];
+  snprintf(final_line, sizeof final_line, "PARSE_FINAL_STATE        = %6d;", built.automaton.final_state);
+  EXPECT_NE(header.find(final_line), std::string::npos);
+  // What each action writes, as the grammar says it, escapes and all.
+  EXPECT_NE(header.find("    {ActionWrites::nothing, 0, \"\"},  // none\n    {ActionWrites::fragment, 0, \"\"},  // "
+                        "print_fragment\n"),
+            std::string::npos)
+      << header;
+  EXPECT_NE(header.find("    {ActionWrites::text, 2, \";\\n\"},  // write_statement_end\n"), std::string::npos);
+  EXPECT_NE(header.find("GRAMMAR_ACTION_COUNT = " + std::to_string(built.grammar.actions.size()) + ";"),
             std::string::npos);
-  EXPECT_NE(header.find("PARSE_FINAL_STATE        =     25;"), std::string::npos);
   // Inside a table every row holds 16 numbers, the last one at most 16.
   size_t at = 0;
   int tables_seen = 0;

@@ -50,8 +50,50 @@ std::string enums_text(const Grammar &grammar) {
     if (s.kind == symbol_token) text += formatted("  %s = %d,\n", s.name.c_str(), s.code);
   }
   text += "};\n\n// The action each rule runs at its reduction (rule_action).\nenum GrammarAction {\n";
-  for (int i = 0; i < static_cast<int>(grammar.action_names.size()); i++)
-    text += formatted("  action_%s = %d,\n", grammar.action_names[i].c_str(), i);
+  for (int i = 0; i < static_cast<int>(grammar.actions.size()); i++)
+    text += formatted("  action_%s = %d,\n", grammar.actions[i].name.c_str(), i);
+  return text + "};\n";
+}
+
+// `bytes` as the body of a C string literal; a byte that is not printed as itself is written
+// as three octal digits, so that no digit after it can join the escape.
+std::string string_literal_body(const std::string &bytes) {
+  std::string body;
+  for (unsigned char c : bytes) {
+    if (c == '\n') {
+      body += "\\n";
+    } else if (c == '\t') {
+      body += "\\t";
+    } else if (c == '\\' || c == '"') {
+      body += std::string("\\") + static_cast<char>(c);
+    } else if (c < ' ' || c > '~') {
+      body += formatted("\\%03o", c);
+    } else {
+      body += static_cast<char>(c);
+    }
+  }
+  return body;
+}
+
+// The record of what each action writes, and the table of it. ORDER ACTION_WRITES
+std::string outputs_text(const Grammar &grammar) {
+  static const char *const WRITES[] = {"nothing", "text", "fragment", "number"};
+  std::string text = formatted(
+      "\n// What an action writes when a rule that runs it is reduced.\n"
+      "enum class ActionWrites : uint8_t { nothing, text, fragment, number };\n"
+      "constexpr int ACTION_TEXT_SIZE = %d;  // an action's text, padded so that it is copied in one move\n"
+      "struct ActionOutput {\n"
+      "  ActionWrites writes;          // which of the four\n"
+      "  uint8_t length;               // bytes of text\n"
+      "  char text[ACTION_TEXT_SIZE];  // for ActionWrites::text\n"
+      "};\n\n"
+      "constexpr int GRAMMAR_ACTION_COUNT = %zu;\n"
+      "inline constexpr ActionOutput ACTION_OUTPUTS[GRAMMAR_ACTION_COUNT] = {\n",
+      MAX_ACTION_TEXT + 1, grammar.actions.size());
+  for (const RuleAction &action : grammar.actions) {
+    text += formatted("    {ActionWrites::%s, %zu, \"%s\"},  // %s\n", WRITES[action.writes], action.text.size(),
+                      string_literal_body(action.text).c_str(), action.name.c_str());
+  }
   return text + "};\n";
 }
 
@@ -83,7 +125,7 @@ std::string header_text(const char *grammar_path, const char *header_path, const
   std::string guard = guard_name(header_path);
   std::string text = generated_banner(LALRGEN, grammar_path);
   text += "#ifndef " + guard + "\n#define " + guard + "\n\n#include <cstdint>\n";
-  text += enums_text(grammar) + "\n" + constants_text(parse_tables_view(tables));
+  text += enums_text(grammar) + outputs_text(grammar) + "\n" + constants_text(parse_tables_view(tables));
   text +=
       "\nextern const int8_t token_to_symbol[PARSE_MAX_CODE + 1];\n"
       "extern const int16_t rule_lhs[PARSE_RULE_COUNT + 1];\n"

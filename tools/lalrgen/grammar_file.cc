@@ -1,19 +1,25 @@
 // Reader of grammar files. One declaration per line; a word that starts with '#' turns the
-// rest of its line into a comment. Words are separated by blanks and tabs.
+// rest of its line into a comment. Words are separated by blanks and tabs; a word that starts
+// with a double quote runs to the next double quote that no backslash escapes.
 //
-//   end         NUMBER NAME CODE         the end-of-input symbol (CODE 0)
-//   error       NUMBER NAME CODE         the error symbol (optional; no rule may use it)
-//   undefined   NUMBER NAME              the symbol of every undeclared token code
-//   token       NUMBER NAME CODE         a named token; NAME is a C identifier
-//   literal     NUMBER 'C' CODE          a one-character token; CODE is the code of C
-//   nonterminal NUMBER NAME [start]      exactly one nonterminal is the start symbol
-//   rule        NUMBER LEFT : RIGHT... => ACTION
-//   precedence  LEVEL ASSOC TOKEN...     ASSOC: left, right, nonassoc or prefix;
-//                                        levels run from 1 (binds loosest) upward
+//   end         NAME CODE                  the end-of-input symbol (CODE 0)
+//   error       NAME CODE                  the error symbol (optional; no rule may use it)
+//   undefined   NAME                       the symbol of every undeclared token code
+//   token       NAME CODE                  a named token; NAME is a C identifier, CODE the
+//                                          code the scanner returns for it
+//   literal     'C'                        a one-character token; its code is C's
+//   nonterminal NAME [start]               exactly one nonterminal is the start symbol
+//   action      NAME WRITES                what the action writes at a reduction: text "TEXT"
+//                                          (\n, \t, \\ and \" escaped), fragment (the next
+//                                          queued fragment) or number (the same, for a number)
+//   rule        LEFT : RIGHT... [=> ACTION]  a rule without an action writes nothing
+//   precedence  ASSOC TOKEN...             ASSOC: left, right, nonassoc or prefix; one level a
+//                                          line, the first binds loosest
 //
-// Symbols are numbered from 0 without gaps, every terminal before the first nonterminal;
-// rules from 1 in file order. The numbers are written out so that the file can be read
-// against the tables it produces; the reader only checks them.
+// The generator numbers what the file declares in its order: the terminals from 0, then the
+// nonterminals, the actions from 1 (action 0 writes nothing), the rules from 1, the
+// precedence levels from 1. Only the token codes are written out, since the scanner returns
+// them. Every action must be run by a rule, and every action a rule runs must be declared.
 #include "grammar_file.h"
 
 #include <cerrno>
@@ -30,18 +36,39 @@ struct Line {
 };
 
 struct GrammarReader {
-  Grammar grammar;                     // what the lines read so far declare
-  std::map<std::string, int> by_name;  // symbol name -> number
-  std::map<int, int> by_code;          // token code -> terminal
-  std::vector<Line> rule_lines;        // rules, read once every symbol is known
-  std::vector<Line> precedence_lines;  // precedence levels, likewise
-  int start_count;                     // nonterminals marked `start`
-  int error_count;                     // error symbols declared
+  Grammar grammar;                      // what the lines read so far declare
+  std::map<std::string, int> by_name;   // symbol name -> number
+  std::map<int, int> by_code;           // token code -> terminal
+  std::map<std::string, int> actions;   // action name -> number
+  std::vector<bool> action_used;        // action number -> some rule runs it
+  std::vector<Line> nonterminal_lines;  // numbered after every terminal
+  std::vector<Line> action_lines;       // read once every symbol is known, like the two below
+  std::vector<Line> rule_lines;
+  std::vector<Line> precedence_lines;
+  int start_count;  // nonterminals marked `start`
+  int error_count;  // error symbols declared
 };
 
 constexpr char ACCEPT_NAME[] = "$accept";  // printable name of rule 0's left side
+constexpr char QUOTE = '"';                // opens and closes an action's text
+constexpr char ESCAPE = '\\';              // in an action's text: the next byte stands for itself, or n or t
 
 const char *file_of(const GrammarReader &r) { return r.grammar.file_name.c_str(); }
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// The end of the quoted word that starts at `p`: past its closing quote, or at the end of the
+// line when it has none (the text is then refused where it is read).
+const char *quoted_word_end(const char *p) {
+  for (p++; *p != '\0' && *p != '\n'; p++) {
+    if (*p == ESCAPE && p[1] != '\0' && p[1] != '\n') {
+      p++;
+    } else if (*p == QUOTE) {
+      return p + 1;
+    }
+  }
+  return p;
+}
 
 std::vector<Line> split_lines(const char *text) {
   std::vector<Line> lines;
@@ -50,7 +77,7 @@ std::vector<Line> split_lines(const char *text) {
   while (*p != '\0') {
     Line line{number, {}};
     while (*p != '\0' && *p != '\n') {
-      if (*p == ' ' || *p == '\t' || *p == '\r') {
+      if (is_blank(*p)) {
         p++;
         continue;
       }
@@ -59,7 +86,11 @@ std::vector<Line> split_lines(const char *text) {
         break;
       }
       const char *start = p;
-      while (*p != '\0' && *p != '\n' && *p != ' ' && *p != '\t' && *p != '\r') p++;
+      if (*p == QUOTE) {
+        p = quoted_word_end(p);
+      } else {
+        while (*p != '\0' && *p != '\n' && !is_blank(*p)) p++;
+      }
       line.words.emplace_back(start, p);
     }
     if (!line.words.empty()) lines.push_back(line);
@@ -102,23 +133,32 @@ int symbol_kind_of(const std::string &keyword) {
   return -1;
 }
 
+// What follows the keyword of a symbol declaration, for the message when it is wrong.
+const char *operands_of(int kind) {
+  switch (kind) {
+    case symbol_undefined:
+      return "a name";
+    case symbol_literal:
+      return "one character in single quotes";
+    case symbol_nonterminal:
+      return "a name and optionally 'start'";
+    default:
+      return "a name and a code";
+  }
+}
+
+bool is_literal_name(const std::string &name) { return name.size() == 3 && name[0] == '\'' && name[2] == '\''; }
+
 // The token code of a declaration, checked against its kind and the codes taken so far.
 int read_code(GrammarReader *r, const Line &line, int kind, const std::string &name, int *code) {
-  if (parse_number(line.words[3], 0, MAX_TOKEN_CODE, code) != 0) {
-    return report_at(file_of(*r), line.number, "token code '%s' is not a number from 0 to %d", line.words[3].c_str(),
+  if (kind == symbol_literal) {
+    *code = static_cast<unsigned char>(name[1]);
+  } else if (parse_number(line.words[2], 0, MAX_TOKEN_CODE, code) != 0) {
+    return report_at(file_of(*r), line.number, "token code '%s' is not a number from 0 to %d", line.words[2].c_str(),
                      MAX_TOKEN_CODE);
   }
   if ((kind == symbol_end) != (*code == 0)) {
     return report_at(file_of(*r), line.number, "code 0 belongs to the end symbol and to no other");
-  }
-  if (kind == symbol_literal) {
-    bool quoted = name.size() == 3 && name[0] == '\'' && name[2] == '\'';
-    if (!quoted)
-      return report_at(file_of(*r), line.number, "literal '%s' is not one character in single quotes", name.c_str());
-    if (*code != static_cast<unsigned char>(name[1])) {
-      return report_at(file_of(*r), line.number, "literal %s has code %d, not the code of its character", name.c_str(),
-                       *code);
-    }
   }
   if (kind == symbol_token && !is_identifier(name)) {
     return report_at(file_of(*r), line.number, "token name '%s' is not an identifier", name.c_str());
@@ -131,75 +171,142 @@ int read_code(GrammarReader *r, const Line &line, int kind, const std::string &n
   return 0;
 }
 
+// A terminal is numbered as it is read; a nonterminal is set aside to be numbered after the
+// last terminal.
 int read_symbol(GrammarReader *r, const Line &line, int kind) {
-  size_t expected = (kind == symbol_undefined || kind == symbol_nonterminal) ? 3 : 4;
-  bool start = kind == symbol_nonterminal && line.words.size() == 4 && line.words[3] == "start";
-  if (line.words.size() != expected && !start) {
-    const char *operands = kind == symbol_nonterminal ? "a number, a name and optionally 'start'"
-                           : expected == 3            ? "a number and a name"
-                                                      : "a number, a name and a code";
-    return report_at(file_of(*r), line.number, "%s takes %s", line.words[0].c_str(), operands);
+  size_t operands = line.words.size() - 1;
+  bool start = kind == symbol_nonterminal && operands == 2 && line.words[2] == "start";
+  size_t expected = kind == symbol_undefined || kind == symbol_literal || kind == symbol_nonterminal ? 1 : 2;
+  if (operands != expected && !start) {
+    return report_at(file_of(*r), line.number, "%s takes %s", line.words[0].c_str(), operands_of(kind));
   }
-  int number = 0;
-  int next = static_cast<int>(r->grammar.symbols.size());
-  if (parse_number(line.words[1], 0, MAX_TOKEN_CODE, &number) != 0 || number != next) {
-    return report_at(file_of(*r), line.number, "symbol number '%s' out of order: expected %d", line.words[1].c_str(),
-                     next);
-  }
-  const std::string &name = line.words[2];
+  const std::string &name = line.words[1];
+  if (kind == symbol_literal && !is_literal_name(name))
+    return report_at(file_of(*r), line.number, "literal %s is not one character in single quotes", name.c_str());
   if (is_separator(name)) return report_at(file_of(*r), line.number, "'%s' cannot be a symbol name", name.c_str());
   if (r->by_name.count(name) != 0) return report_at(file_of(*r), line.number, "symbol %s declared twice", name.c_str());
-  bool terminals_closed = next > 0 && r->grammar.symbols.back().kind == symbol_nonterminal;
-  if (kind != symbol_nonterminal && terminals_closed) {
-    return report_at(file_of(*r), line.number, "terminal %s declared after the nonterminals", name.c_str());
+  int number = static_cast<int>(r->grammar.symbols.size());
+  r->by_name[name] = number;  // a nonterminal's number is given again once the terminals are done
+  if (kind == symbol_nonterminal) {
+    if (start) r->start_count++;
+    r->nonterminal_lines.push_back(line);
+    return 0;
   }
   int code = -1;
-  if (expected == 4 && read_code(r, line, kind, name, &code) != 0) return -1;
+  if (kind != symbol_undefined && read_code(r, line, kind, name, &code) != 0) return -1;
   if (kind == symbol_end) r->grammar.end_symbol = number;
   if (kind == symbol_undefined) {
     if (r->grammar.undefined_symbol >= 0) return report_at(file_of(*r), line.number, "a second undefined symbol");
     r->grammar.undefined_symbol = number;
   }
   if (kind == symbol_error) r->error_count++;
-  if (start) {
-    r->grammar.start_symbol = number;
-    r->start_count++;
-  }
-  if (kind != symbol_nonterminal) r->grammar.token_count = number + 1;
   r->grammar.symbols.push_back(Symbol{name, kind, code, 0, assoc_none});
-  r->by_name[name] = number;
+  r->grammar.token_count = number + 1;
   if (code >= 0) r->by_code[code] = number;
   return 0;
 }
 
-int action_index(GrammarReader *r, const std::string &name) {
-  for (size_t i = 0; i < r->grammar.action_names.size(); i++) {
-    if (r->grammar.action_names[i] == name) return static_cast<int>(i);
+void number_nonterminals(GrammarReader *r) {
+  Grammar &g = r->grammar;
+  for (const Line &line : r->nonterminal_lines) {
+    int number = static_cast<int>(g.symbols.size());
+    if (line.words.size() == 3) g.start_symbol = number;
+    g.symbols.push_back(Symbol{line.words[1], symbol_nonterminal, -1, 0, assoc_none});
+    r->by_name[line.words[1]] = number;
   }
-  r->grammar.action_names.push_back(name);
-  return static_cast<int>(r->grammar.action_names.size()) - 1;
 }
 
-// rule NUMBER LEFT : RIGHT... => ACTION
+// The bytes of a quoted text; false when it is not one (no closing quote, an unknown escape).
+bool decode_text(const std::string &word, std::string *text) {
+  if (word.size() < 2 || word.front() != QUOTE || word.back() != QUOTE) return false;
+  for (size_t i = 1; i + 1 < word.size(); i++) {
+    char c = word[i];
+    if (c == ESCAPE) {
+      char next = word[++i];
+      if (next == 'n') {
+        c = '\n';
+      } else if (next == 't') {
+        c = '\t';
+      } else if (next == ESCAPE || next == QUOTE) {
+        c = next;
+      } else {
+        return false;
+      }
+    }
+    text->push_back(c);
+  }
+  return true;
+}
+
+int writes_of(const std::string &word) {
+  if (word == "text") return writes_text;
+  if (word == "fragment") return writes_fragment;
+  if (word == "number") return writes_number;
+  return -1;
+}
+
+// action NAME WRITES
+int read_action(GrammarReader *r, const Line &line) {
+  const std::vector<std::string> &w = line.words;
+  int writes = w.size() >= 3 ? writes_of(w[2]) : -1;
+  if (writes < 0 || w.size() != (writes == writes_text ? 4u : 3u)) {
+    return report_at(file_of(*r), line.number,
+                     "an action reads: action NAME text \"TEXT\", action NAME fragment or action NAME number");
+  }
+  const std::string &name = w[1];
+  if (!is_identifier(name))
+    return report_at(file_of(*r), line.number, "action name '%s' is not an identifier", name.c_str());
+  if (name == NO_ACTION_NAME)
+    return report_at(file_of(*r), line.number, "action %s writes nothing and is declared by no line", name.c_str());
+  if (r->actions.count(name) != 0) return report_at(file_of(*r), line.number, "action %s declared twice", name.c_str());
+  RuleAction action{name, writes, "", line.number};
+  if (writes == writes_text) {
+    if (!decode_text(w[3], &action.text))
+      return report_at(file_of(*r), line.number, "the text of action %s is not a quoted text", name.c_str());
+    if (action.text.empty() || action.text.size() > MAX_ACTION_TEXT)
+      return report_at(file_of(*r), line.number, "the text of action %s must hold 1 to %d bytes", name.c_str(),
+                       MAX_ACTION_TEXT);
+  }
+  r->actions[name] = static_cast<int>(r->grammar.actions.size());
+  r->grammar.actions.push_back(action);
+  r->action_used.push_back(false);
+  return 0;
+}
+
+// The action a rule line names after "=>", or 0 when it names none; -1 when it is undeclared.
+int rule_action_of(GrammarReader *r, const Line &line, size_t arrow) {
+  const std::vector<std::string> &w = line.words;
+  if (arrow == w.size()) return 0;
+  const std::string &name = w.back();
+  if (name == NO_ACTION_NAME) {
+    return report_at(file_of(*r), line.number, "a rule that writes nothing names no action: leave out '=> %s'",
+                     name.c_str());
+  }
+  auto found = r->actions.find(name);
+  if (found == r->actions.end()) {
+    return report_at(file_of(*r), line.number, "action %s has no output: no action line says what it writes",
+                     name.c_str());
+  }
+  r->action_used[found->second] = true;
+  return found->second;
+}
+
+// rule LEFT : RIGHT... [=> ACTION]
 int read_rule(GrammarReader *r, const Line &line) {
   const std::vector<std::string> &w = line.words;
-  size_t n = w.size();
-  if (n < 6 || w[3] != ":" || w[n - 2] != "=>") {
-    return report_at(file_of(*r), line.number, "a rule reads: rule NUMBER LEFT : RIGHT... => ACTION");
+  size_t arrow = 3;
+  while (arrow < w.size() && w[arrow] != "=>") arrow++;
+  if (w.size() < 3 || w[2] != ":" || (arrow < w.size() && arrow + 2 != w.size())) {
+    return report_at(file_of(*r), line.number, "a rule reads: rule LEFT : RIGHT... [=> ACTION]");
   }
-  int number = 0;
-  int next = static_cast<int>(r->grammar.rules.size());
-  if (parse_number(w[1], 1, MAX_TOKEN_CODE, &number) != 0 || number != next) {
-    return report_at(file_of(*r), line.number, "rule number '%s' out of order: expected %d", w[1].c_str(), next);
-  }
-  auto left = r->by_name.find(w[2]);
+  auto left = r->by_name.find(w[1]);
   if (left == r->by_name.end() || r->grammar.symbols[left->second].kind != symbol_nonterminal) {
-    return report_at(file_of(*r), line.number, "left side %s is not a nonterminal", w[2].c_str());
+    return report_at(file_of(*r), line.number, "left side %s is not a nonterminal", w[1].c_str());
   }
-  if (!is_identifier(w[n - 1]))
-    return report_at(file_of(*r), line.number, "action name '%s' is not an identifier", w[n - 1].c_str());
-  GrammarRule rule{left->second, {}, action_index(r, w[n - 1]), 0, line.number};
-  for (size_t i = 4; i < n - 2; i++) {
+  int action = rule_action_of(r, line, arrow);
+  if (action < 0) return -1;
+  GrammarRule rule{left->second, {}, action, 0, line.number};
+  for (size_t i = 3; i < arrow; i++) {
     auto found = r->by_name.find(w[i]);
     if (found == r->by_name.end()) return report_at(file_of(*r), line.number, "unknown symbol %s", w[i].c_str());
     int kind = r->grammar.symbols[found->second].kind;
@@ -220,21 +327,15 @@ int associativity_of(const std::string &word) {
   return -1;
 }
 
-// precedence LEVEL ASSOC TOKEN...
-int read_precedence(GrammarReader *r, const Line &line, int expected_level) {
+// precedence ASSOC TOKEN...
+int read_precedence(GrammarReader *r, const Line &line, int level) {
   const std::vector<std::string> &w = line.words;
-  int level = 0;
-  if (w.size() < 4)
-    return report_at(file_of(*r), line.number, "a precedence level reads: precedence LEVEL ASSOC TOKEN...");
-  if (parse_number(w[1], 1, MAX_TOKEN_CODE, &level) != 0 || level != expected_level) {
-    return report_at(file_of(*r), line.number, "precedence level '%s' out of order: expected %d", w[1].c_str(),
-                     expected_level);
-  }
-  int assoc = associativity_of(w[2]);
+  if (w.size() < 3) return report_at(file_of(*r), line.number, "a precedence level reads: precedence ASSOC TOKEN...");
+  int assoc = associativity_of(w[1]);
   if (assoc < 0)
     return report_at(file_of(*r), line.number, "associativity '%s' is not left, right, nonassoc or prefix",
-                     w[2].c_str());
-  for (size_t i = 3; i < w.size(); i++) {
+                     w[1].c_str());
+  for (size_t i = 2; i < w.size(); i++) {
     auto found = r->by_name.find(w[i]);
     if (found == r->by_name.end()) return report_at(file_of(*r), line.number, "unknown symbol %s", w[i].c_str());
     Symbol &s = r->grammar.symbols[found->second];
@@ -260,9 +361,7 @@ void set_rule_precedences(Grammar *g) {
 // The checks that need every declaration: the symbols the tables cannot do without.
 int check_symbols(GrammarReader *r) {
   Grammar &g = r->grammar;
-  if (g.symbols.empty() || g.symbols.back().kind != symbol_nonterminal) {
-    return report_at(file_of(*r), 0, "no nonterminals declared");
-  }
+  if (r->nonterminal_lines.empty()) return report_at(file_of(*r), 0, "no nonterminals declared");
   if (g.end_symbol < 0) return report_at(file_of(*r), 0, "no end symbol declared");
   if (g.undefined_symbol < 0) return report_at(file_of(*r), 0, "no undefined symbol declared");
   if (r->error_count > 1) return report_at(file_of(*r), 0, "more than one error symbol declared");
@@ -272,11 +371,15 @@ int check_symbols(GrammarReader *r) {
   return 0;
 }
 
-// The checks that need every rule: a rule for every nonterminal, few enough actions.
+// The checks that need every rule: a rule for every nonterminal and for every action.
 int check_rules(GrammarReader *r) {
   const Grammar &g = r->grammar;
   if (g.rules.size() < 2) return report_at(file_of(*r), 0, "no rules");
-  if (g.action_names.size() > MAX_ACTIONS) return report_at(file_of(*r), 0, "more than %d action names", MAX_ACTIONS);
+  if (g.actions.size() > MAX_ACTIONS + 1u) return report_at(file_of(*r), 0, "more than %d actions", MAX_ACTIONS);
+  for (size_t a = 1; a < g.actions.size(); a++) {
+    if (!r->action_used[a])
+      return report_at(file_of(*r), g.actions[a].line, "action %s is run by no rule", g.actions[a].name.c_str());
+  }
   std::vector<int> rules_of(g.symbols.size(), 0);
   for (int rule = 1; rule <= rule_count(g); rule++) rules_of[g.rules[rule].lhs]++;
   for (int s = g.token_count; s < static_cast<int>(g.symbols.size()); s++) {
@@ -285,14 +388,16 @@ int check_rules(GrammarReader *r) {
   return 0;
 }
 
-// Reads the declarations of symbols and sets the rule and precedence lines aside, to be read
-// once every symbol is known.
+// Reads the declarations of symbols and sets the other lines aside, to be read once every
+// symbol is known.
 int read_declarations(GrammarReader *r, const std::vector<Line> &lines) {
   for (const Line &line : lines) {
     const std::string &keyword = line.words[0];
     int kind = symbol_kind_of(keyword);
     if (kind >= 0) {
       if (read_symbol(r, line, kind) != 0) return -1;
+    } else if (keyword == "action") {
+      r->action_lines.push_back(line);
     } else if (keyword == "rule") {
       r->rule_lines.push_back(line);
     } else if (keyword == "precedence") {
@@ -301,11 +406,18 @@ int read_declarations(GrammarReader *r, const std::vector<Line> &lines) {
       return report_at(file_of(*r), line.number, "unknown declaration '%s'", keyword.c_str());
     }
   }
-  return check_symbols(r);
+  if (check_symbols(r) != 0) return -1;
+  number_nonterminals(r);
+  return 0;
 }
 
-int read_rules_and_levels(GrammarReader *r) {
+int read_actions_rules_and_levels(GrammarReader *r) {
   Grammar &g = r->grammar;
+  g.actions.push_back(RuleAction{NO_ACTION_NAME, writes_nothing, "", 0});
+  r->action_used.push_back(true);
+  for (const Line &line : r->action_lines) {
+    if (read_action(r, line) != 0) return -1;
+  }
   g.accept_symbol = static_cast<int>(g.symbols.size());
   // Rule 0 is the augmented start rule; the file's rules follow from 1.
   g.rules.push_back(GrammarRule{g.accept_symbol, {g.start_symbol, g.end_symbol}, 0, 0, 0});
@@ -332,6 +444,8 @@ std::optional<Grammar> read_grammar(const char *file_name, const std::string &te
   r.grammar.start_symbol = -1;
   r.grammar.end_symbol = -1;
   r.grammar.undefined_symbol = -1;
-  if (read_declarations(&r, split_lines(text.c_str())) != 0 || read_rules_and_levels(&r) != 0) return std::nullopt;
+  if (read_declarations(&r, split_lines(text.c_str())) != 0 || read_actions_rules_and_levels(&r) != 0) {
+    return std::nullopt;
+  }
   return r.grammar;
 }
