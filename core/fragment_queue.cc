@@ -46,7 +46,7 @@ FragmentChunk *fragment_switch_chunk(size_t need) {
 int enqueue_text_and_blank(const char *text, size_t length, bool blank_after) {
   FragmentNode *node = fragment_append(length + (blank_after ? 1 : 0));
   memcpy(node->text, text, length);
-  if (blank_after) node->text[length++] = ' ';
+  if (blank_after) node->text[length++] = NAME_END;
   node->text[length] = '\0';
   return 0;
 }

@@ -1,6 +1,6 @@
 // The fragment queue: a FIFO of operand and comment texts, each a copy, written to the output
 // in the order they were queued. One queue per process. Entry points: enqueue_fragment,
-// enqueue_matched_text, enqueue_matched_name, print_next_fragment.
+// enqueue_match, enqueue_matched_text, enqueue_text_and_blank, print_next_fragment.
 //
 // Nodes and their texts are carved one after the other out of large chunks, which are used
 // again once every fragment in them has been printed: the texts leave in the order they came,
@@ -89,6 +89,9 @@ inline int enqueue_fragment(const char *text, size_t length) {
 
 inline int enqueue_fragment(const char *text) { return enqueue_fragment(text, strlen(text)); }
 
+// A name's fragment is its text and this one blank, however the name was read.
+constexpr char NAME_END = ' ';
+
 // Queues the current match, followed by one blank when `blank_after`: the fragment of a name.
 // The engine keeps readable slack behind every match, and a chunk behind its storage, so a
 // short match is copied with one fixed-size move. That common case makes no call, so that a
@@ -105,7 +108,7 @@ inline int enqueue_match(bool blank_after) {
   }
   char *text = fragment_carve(chunk, need, stored)->text;
   memcpy(text, yy_token_text, SHORT_TEXT);
-  if (blank_after) text[length++] = ' ';
+  if (blank_after) text[length++] = NAME_END;
   text[length] = '\0';
   return 0;
 }
@@ -121,7 +124,6 @@ inline int enqueue_joined_fragment(const char *first, size_t first_length, const
   node->text[first_length + second_length] = '\0';
   return 0;
 }
-inline int enqueue_matched_name() { return enqueue_match(true); }
 
 // Takes the head node out of the queue and gives its room back to its chunk.
 inline void fragment_drop_head() {

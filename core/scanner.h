@@ -11,25 +11,27 @@
 // The seven read-only tables of one rule set plus the constants the engine needs. Each
 // program's generated table source defines exactly one instance, `yy_tables`.
 struct ScannerTables {
-  const int16_t *accept;    // state 0..J -> action number; 0 = accepts nothing
-  const int32_t *classes;   // byte 0..255 -> equivalence class; byte 0 is class 0
-  const int32_t *meta;      // class 0..C -> meta class, used in template rows
-  const int16_t *base;      // state or template -> row start in next/check
-  const int16_t *def;       // state or template -> fallback state or template
-  const int16_t *next;      // base + class -> target state
-  const int16_t *check;     // base + class -> owner of the entry
-  const uint8_t *skip;      // action 0..R -> 1 when the rule's action does nothing, so that
-                            // the engine may pass over its matches without calling it
-  int rule_count;           // R: listed rules plus the appended default rule
-  int condition_count;      // S: start conditions, all exclusive
-  int class_count;          // C: classes are 1..C, class 0 is end-of-buffer
-  int end_of_buffer_state;  // E = S + 1, after the start states 1..S
-  int jam_state;            // J: the dead state, one above the last automaton state
-  int jam_base;             // base[J]; reaching a state with this base ends a match
-  int first_template;       // rows at or above this index are templates (= J + 1 if none)
-  int row_count;            // entries of base and def
-  int entry_count;          // entries of next and check
-  int nul_class;            // class of a NUL byte that lies inside the text
+  const int16_t *accept;     // state 0..J -> action number; 0 = accepts nothing
+  const int32_t *classes;    // byte 0..255 -> equivalence class; byte 0 is class 0
+  const int32_t *meta;       // class 0..C -> meta class, used in template rows
+  const int16_t *base;       // state or template -> row start in next/check
+  const int16_t *def;        // state or template -> fallback state or template
+  const int16_t *next;       // base + class -> target state
+  const int16_t *check;      // base + class -> owner of the entry
+  const uint8_t *skip;       // action 0..R -> 1 when the rule's action does nothing, so that
+                             // the engine may pass over its matches without calling it
+  const int16_t *shortcuts;  // action 0..R -> what the engine does in the action's place
+                             // (yy_shortcut), 0 when the action runs; null: every action runs
+  int rule_count;            // R: listed rules plus the appended default rule
+  int condition_count;       // S: start conditions, all exclusive
+  int class_count;           // C: classes are 1..C, class 0 is end-of-buffer
+  int end_of_buffer_state;   // E = S + 1, after the start states 1..S
+  int jam_state;             // J: the dead state, one above the last automaton state
+  int jam_base;              // base[J]; reaching a state with this base ends a match
+  int first_template;        // rows at or above this index are templates (= J + 1 if none)
+  int row_count;             // entries of base and def
+  int entry_count;           // entries of next and check
+  int nul_class;             // class of a NUL byte that lies inside the text
 };
 
 extern const ScannerTables yy_tables;  // defined by the program's generated tables
@@ -45,16 +47,20 @@ constexpr int YY_NO_TOKEN = -1;
 int yy_rule_action(int action);
 int yy_is_terminal(int fd);  // > 0 when refills of this descriptor read line by line
 
-// Set by a program whose rule actions return tokens, before the first call: for each action
-// number the tables name, what the engine may do in the action's place, or 0 when the action
-// must run. An entry is the token code that the action returns, with YY_QUEUES_MATCH when it
-// first queues the matched text as a fragment, and YY_QUEUES_BLANK when one blank follows that
-// text (a name's fragment). The engine does it itself, so that an operator or a name costs no
-// call and no jump to one of many cases. Null (the default): every action runs.
-extern const int16_t *yy_token_shortcuts;
+// What the engine does in place of a token rule's action (the rule file's token, text_token
+// and name_token rules): it returns the token code, after it queues the matched text as a
+// fragment (YY_QUEUES_MATCH), followed by one blank (YY_QUEUES_BLANK: a name's fragment). The
+// engine does it itself, so that an operator or a name costs no call and no jump to one of
+// many cases.
 constexpr int YY_QUEUES_MATCH = 0x4000;
 constexpr int YY_QUEUES_BLANK = 0x2000;
 constexpr int YY_TOKEN_CODE = 0x1fff;  // the token code within an entry: codes are below 0x2000
+
+// A shortcut entry of the generated tables; a token code that does not fit fails the build.
+consteval int16_t yy_shortcut(int code, int flags) {
+  if (code <= 0 || code > YY_TOKEN_CODE) throw "a token rule's code must be from 1 to YY_TOKEN_CODE";
+  return static_cast<int16_t>(code | flags);
+}
 
 extern int yy_start_state;      // 2 * start condition + 1
 extern FILE *yy_input_stream;   // stream the engine's buffer reads; set by the driver

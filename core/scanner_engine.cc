@@ -45,7 +45,6 @@ char yy_held_char = 0;
 size_t yy_char_count = 0;
 char *yy_token_text = nullptr;
 size_t yy_token_length = 0;
-const int16_t *yy_token_shortcuts = nullptr;
 
 // A dense entry: the offset in bytes of the target's row, its dense number times 1024 (256
 // entries of 4 bytes, one per byte value). In bytes, so that the load it leads to adds it
@@ -59,7 +58,7 @@ static DenseEntry *entry_of_state = nullptr;  // state 0..J -> its row offset
 static DenseEntry *entry_of_start = nullptr;  // yy_start_state 1..2S-1 (odd) -> its start state's row offset
 static int *state_of_row = nullptr;           // dense number -> state (a restart row: its start state)
 static int16_t *row_action = nullptr;         // dense number -> accept action
-static int16_t *row_shortcut = nullptr;       // dense number -> yy_token_shortcuts of its action, or 0
+static int16_t *row_shortcut = nullptr;       // dense number -> the shortcut of its action (yy_shortcut), or 0
 static size_t row_count = 0;                  // entries of state_of_row, row_action, row_shortcut
 static DenseEntry plain_rows = 0;             // first row offset after the restart rows
 static DenseEntry accepting_rows = 0;         // first row offset of a state that accepts
@@ -115,6 +114,7 @@ static void number_rows(const ScannerTables &t, size_t states) {
   for (int n = 0; n < t.condition_count; n++, next_row++) {
     state_of_row[next_row] = table_start_state(n);
     row_action[next_row] = 0;
+    row_shortcut[next_row] = 0;
   }
   plain_rows = row_offset(next_row);
   for (int kind = 0; kind < 4; kind++) {
@@ -131,6 +131,9 @@ static void number_rows(const ScannerTables &t, size_t states) {
       entry_of_state[s] = row_offset(next_row);
       state_of_row[next_row] = static_cast<int>(s);
       row_action[next_row] = t.accept[s];
+      // The shortcut of each row, so that a match whose action the engine takes finds it in one load.
+      bool has_shortcut = t.shortcuts != nullptr && t.accept[s] <= t.rule_count;
+      row_shortcut[next_row] = has_shortcut ? t.shortcuts[t.accept[s]] : 0;
       next_row++;
     }
   }
@@ -187,10 +190,6 @@ static void first_call_setup() {
   if (dense_next == nullptr) {
     verify_actions();
     build_dense_table();
-  }
-  // The shortcut of each row, so that a match whose action the engine takes finds it in one load.
-  for (size_t row = 0; row < row_count; row++) {
-    row_shortcut[row] = yy_token_shortcuts != nullptr ? yy_token_shortcuts[row_action[row]] : 0;
   }
   if (yy_active_buffer == nullptr) yy_active_buffer = yy_create_buffer(yy_input_stream, DEFAULT_BUFFER_SIZE);
   yy_load_active();
@@ -511,7 +510,6 @@ void yy_reset() {
   yy_scan_pos = yy_token_text = nullptr;
   yy_held_char = 0;
   yy_char_count = yy_token_length = 0;
-  yy_token_shortcuts = nullptr;
 }
 
 // Input buffers.

@@ -5,7 +5,6 @@
 
 #include <unistd.h>
 
-#include <array>
 #include <cinttypes>
 #include <cstdio>
 
@@ -54,56 +53,13 @@ int take_comment_line(const char *rest, size_t rest_length) {
   end_process(EXIT_INPUT_FAULT);
 }
 
-// The actions that do more than return a token code are functions of their own, which the
-// dispatch below reaches by a tail call: the dispatch itself then needs no stack frame, and a
-// token such as "&" costs little more than the jump to its case.
-[[gnu::noinline]] static int queue_name() {
-  enqueue_matched_name();
-  return ID;
-}
-
-[[gnu::noinline]] static int queue_number() {
-  enqueue_matched_text();  // no blank: "-3" is two bytes
-  return INT_EXPR;
-}
-
-// What the engine may do in an action's place: return its token, after queueing the match
-// for a name or a number; 0 for the actions that must run.
-static constexpr std::array<int16_t, ACTION_EOF_QUOTED_NAME + 1> token_shortcuts() {
-  std::array<int16_t, ACTION_EOF_QUOTED_NAME + 1> tokens{};
-  tokens[RULE_AND] = AND;
-  tokens[RULE_OR] = OR;
-  tokens[RULE_NOT] = NOT;
-  tokens[RULE_LPAREN] = '(';
-  tokens[RULE_RPAREN] = ')';
-  tokens[RULE_EQ] = EQ;
-  tokens[RULE_SEMICOLON] = SEMICOL;
-  tokens[RULE_LBRACE] = '{';
-  tokens[RULE_RBRACE] = '}';
-  tokens[RULE_IDENTIFIER] = ID | YY_QUEUES_MATCH | YY_QUEUES_BLANK;
-  tokens[RULE_IDENTIFIER_ARGS] = ID | YY_QUEUES_MATCH | YY_QUEUES_BLANK;
-  tokens[RULE_NUMBER] = INT_EXPR | YY_QUEUES_MATCH;
-  return tokens;
-}
-static constexpr std::array<int16_t, ACTION_EOF_QUOTED_NAME + 1> TOKEN_SHORTCUTS = token_shortcuts();
-const int16_t *const infix_token_shortcuts = TOKEN_SHORTCUTS.data();
-
-// The engine takes the shortcuts itself; this runs every action when it was given none. The
-// tokens that are only their code come from the table: one test tells them from the rest,
-// where a jump to one of nine cases would be hard to foresee. Then the tokens that queue a
-// fragment, the text between tokens, and the quoted names and comments that take several
-// matches.
+// The engine takes the token rules itself (infix.rules): an operator, a name or a number
+// never gets here. Of the rest, the text between tokens comes first, then the quoted names and
+// comments that take several matches. Every action that does more than a store is a function
+// of its own, which the dispatch reaches by a tail call, so that it needs no stack frame. The
+// switch has no default: the compiler names an action of the rules that has no case here.
 int yy_rule_action(int action) {
-  if (static_cast<unsigned>(action) < TOKEN_SHORTCUTS.size()) {
-    int shortcut = TOKEN_SHORTCUTS[action];
-    if (shortcut != 0 && (shortcut & YY_QUEUES_MATCH) == 0) return shortcut;
-  }
-  switch (action) {
-    case RULE_IDENTIFIER:
-    case RULE_IDENTIFIER_ARGS:
-      return queue_name();
-    case RULE_NUMBER:
-      return queue_number();
+  switch (static_cast<ScanAction>(action)) {
     case RULE_BLANK:
       return YY_NO_TOKEN;
     case RULE_NEWLINE:
@@ -132,9 +88,8 @@ int yy_rule_action(int action) {
       return finish_comment("", 0, false);
     case ACTION_EOF_QUOTED_NAME:
       end_in_quoted_name();
-    default:
-      yy_no_action_found();
   }
+  yy_no_action_found();
 }
 
 int yy_is_terminal(int fd) { return isatty(fd); }

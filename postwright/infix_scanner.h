@@ -4,11 +4,7 @@
 #ifndef POSTWRIGHT_INFIX_SCANNER_H
 #define POSTWRIGHT_INFIX_SCANNER_H
 
-#include <cstdint>
-
 constexpr int TOKEN_TEXT_INITIAL_SIZE = 30000;  // bytes the driver allocates, zero-filled
-
-extern const int16_t *const infix_token_shortcuts;  // the engine's yy_token_shortcuts for these rules
 
 // Returns the rule actions' state to its value at program start (the work buffer is kept,
 // emptied): for tests and fuzzers that run several inputs in one process.

@@ -157,21 +157,22 @@ struct StopCase {
 
 TEST_F(TokenTest, StopsWithStatusOne) {
   const std::string illegal = "ERROR -illegal character in line ";
+  const std::string id = std::to_string(ID) + " ", comment = std::to_string(COMMENT) + " ";
   const std::vector<StopCase> cases = {
-      {"plus in an argument list", "f(x+1)", "258 40 258 " + illegal + "1\n"},
-      {"comma outside arguments", "a,", "258 " + illegal + "1\n"},
+      {"plus in an argument list", "f(x+1)", id + std::to_string('(') + " " + id + illegal + "1\n"},
+      {"comma outside arguments", "a,", id + illegal + "1\n"},
       {"star", "\n\n*", illegal + "3\n"},
       {"less than", "<", illegal + "1\n"},
       {"greater than", ">", illegal + "1\n"},
-      {"carriage return", "a\r\n", "258 " + illegal + "1\n"},
+      {"carriage return", "a\r\n", id + illegal + "1\n"},
       {"byte 0x80", "\x80", illegal + "1\n"},
       {"byte 0xff", "\xff", illegal + "1\n"},
       {"NUL", "\0"s, illegal + "1\n"},
-      {"after a comment", "-- c\n#", "263 " + illegal + "2\n"},
+      {"after a comment", "-- c\n#", comment + illegal + "2\n"},
       {"NUL in a quoted name", "\\a\0\\"s, illegal + "1\n"},
       {"NUL in a comment", "\n-- a\0b\n"s, illegal + "2\n"},
       {"NUL in a final comment", "--\0"s, illegal + "1\n"},
-      {"unterminated quoted name", "a\n\\b c", "258 ERROR -unterminated quoted name in line 2\n"},
+      {"unterminated quoted name", "a\n\\b c", id + "ERROR -unterminated quoted name in line 2\n"},
       {"unterminated after a newline inside", "\\b\nc", "\nERROR -unterminated quoted name in line 1\n"},
       {"line numbers beyond 2^31", "\n\n*", illegal + "2147483650\n", 2147483648},
   };

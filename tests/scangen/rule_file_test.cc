@@ -17,11 +17,15 @@ TEST(RuleFile, ReadsConditionsRulesAndPatterns) {
       "condition B_2\t\n"
       "   # indented comment\n"
       "rule one   B_2,A  a b  \t \n"
-      "\tskip two\tB_2\t[ ]";  // no final newline
+      "\tskip two\tB_2\t[ ]\n"
+      "include tokens.h\n"
+      "token three A X +\n"
+      "text_token four A '(' (\n"
+      "name_token five A Y [a-z]+";  // no final newline
   ASSERT_EQ(parse_text("x.rules", text), 0) << last_diagnostic();
   EXPECT_EQ(built.rules.file_name, "x.rules");
   EXPECT_EQ(built.rules.conditions, (std::vector<std::string>{"A", "B_2"}));
-  ASSERT_EQ(built.rules.rules.size(), 2u);
+  ASSERT_EQ(built.rules.rules.size(), 5u);
   EXPECT_EQ(built.rules.rules[0].name, "one");
   EXPECT_EQ(built.rules.rules[0].conditions, (std::vector<int>{0, 1}));
   EXPECT_EQ(built.rules.rules[0].pattern, "a b");  // inner blanks kept, trailing ones dropped
@@ -29,8 +33,14 @@ TEST(RuleFile, ReadsConditionsRulesAndPatterns) {
   EXPECT_EQ(built.rules.rules[1].pattern, "[ ]");
   EXPECT_EQ(built.rules.rules[1].conditions, (std::vector<int>{1}));
   EXPECT_EQ(built.rules.rules[1].line, 7);
-  EXPECT_FALSE(built.rules.rules[0].skip);
-  EXPECT_TRUE(built.rules.rules[1].skip);
+  EXPECT_EQ(built.rules.includes, std::vector<std::string>{"tokens.h"});
+  const int kinds[] = {rule_action, rule_skip, rule_token, rule_text_token, rule_name_token};
+  const char *const tokens[] = {"", "", "X", "'('", "Y"};
+  for (size_t i = 0; i < 5; i++) {
+    EXPECT_EQ(built.rules.rules[i].kind, kinds[i]) << i;
+    EXPECT_EQ(built.rules.rules[i].token, tokens[i]) << i;
+  }
+  EXPECT_EQ(built.rules.rules[4].pattern, "[a-z]+");
 }
 
 struct FaultCase {
@@ -75,6 +85,12 @@ TEST(RuleFile, FaultsInTheFileAreReportedWithTheirLine) {
       {a + "rule default A x\n", "test.rules:2: name RULE_DEFAULT is given twice"},
       {a + "condition ACTION_EOF_A\n", "test.rules:2: name ACTION_EOF_A is given twice"},
       {a + "rules r A x\n", "test.rules:2: unknown directive 'rules'"},
+      {a + "token r A x-y z\n",
+       "test.rules:2: rule r returns 'x-y', which is neither a token name nor a character in quotes"},
+      {a + "token r A 'ab' z\n",
+       "test.rules:2: rule r returns ''ab'', which is neither a token name nor a character in quotes"},
+      {a + "token r A X z\n", "test.rules:2: rule r returns X, but no include names the header that declares it"},
+      {a + "include\n", "test.rules:2: include without a header"},
   };
   for (const FaultCase &c : cases) {
     EXPECT_EQ(parse_text("test.rules", c.text), -1) << c.text;

@@ -36,78 +36,97 @@ TEST(RealRuleSets, EveryPackedLookupEqualsTheAutomaton) {
   }
 }
 
-TEST(RealRuleSets, InfixClassesAreTheDocumentedPartition) {
-  ASSERT_EQ(build_from_file(INFIX_RULES_PATH), 0) << last_diagnostic();
-  const std::vector<std::pair<int, std::string>> listed = {
-      {2, "\t "}, {3, "\n"}, {4, "!"},
-      {5, "&"},   {6, "("},  {7, ")"},
-      {8, ","},   {9, "-"},  {10, "023456789"},
-      {11, "1"},  {12, ";"}, {13, "="},
-      {15, "\\"}, {16, "t"}, {17, "{"},
-      {18, "|"},  {19, "}"}, {14, "ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrsuvwxyz"},
-  };
-  int expected[256];
-  for (int &c : expected) c = 1;  // every byte not listed, NUL and 0x80..0xFF included
-  for (const auto &[cls, bytes] : listed)
-    for (unsigned char b : bytes) expected[b] = cls;
-  EXPECT_EQ(built.classes.class_count, 19);
-  for (int b = 0; b < 256; b++) EXPECT_EQ(built.classes.class_of[b], expected[b]) << "byte " << b;
-  for (int b = 1; b < 256; b++) EXPECT_EQ(built.packed.classes[b], expected[b]) << "byte " << b;
+// The classes as a partition, whatever their numbers: bytes listed together share a class,
+// bytes of different groups never do, and every byte not listed, NUL among them, is in the
+// class of the NUL byte.
+void expect_partition(const std::vector<std::string> &groups) {
+  const auto cls = [](unsigned char c) { return built.classes.class_of[c]; };
+  std::vector<bool> listed(256, false);
+  std::vector<int> seen;
+  for (const std::string &group : groups) {
+    for (unsigned char b : group) {
+      listed[b] = true;
+      EXPECT_EQ(cls(b), cls(static_cast<unsigned char>(group[0]))) << "byte " << int{b};
+    }
+    int group_class = cls(static_cast<unsigned char>(group[0]));
+    EXPECT_NE(group_class, built.classes.nul_class) << group;
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), group_class), 0) << group << " shares a class with another group";
+    seen.push_back(group_class);
+  }
+  for (int b = 0; b < 256; b++) {
+    if (!listed[b]) {
+      EXPECT_EQ(cls(static_cast<unsigned char>(b)), built.classes.nul_class) << "byte " << b;
+    }
+  }
+  EXPECT_EQ(built.classes.class_count, static_cast<int>(groups.size()) + 1);
+  for (int b = 1; b < 256; b++) EXPECT_EQ(built.packed.classes[b], built.classes.class_of[b]) << "byte " << b;
 }
 
-TEST(RealRuleSets, PostfixHasTwentyFiveClasses) {
+TEST(RealRuleSets, InfixClassesAreTheDocumentedPartition) {
+  ASSERT_EQ(build_from_file(INFIX_RULES_PATH), 0) << last_diagnostic();
+  expect_partition({"\t ", "\n", "!", "&", "(", ")", ",", "-", "023456789", "1", ";", "=", "\\", "t", "{", "|", "}",
+                    "ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrsuvwxyz"});
+}
+
+TEST(RealRuleSets, PostfixClassesTellApartWhatItsPatternsDo) {
   ASSERT_EQ(build_from_file(POSTFIX_RULES_PATH), 0) << last_diagnostic();
-  EXPECT_EQ(built.classes.class_count, 25);
-  const auto cls = [](char c) { return built.classes.class_of[static_cast<unsigned char>(c)]; };
-  EXPECT_NE(cls(' '), cls('\t'));  // "[ ]=" tells them apart
-  EXPECT_NE(cls('E'), cls('A'));   // "<<EOF>>" separates E, O and F from the letters
-  EXPECT_NE(cls('O'), cls('F'));
-  EXPECT_NE(cls('('), cls(')'));
-  EXPECT_NE(cls('<'), cls('>'));
-  EXPECT_EQ(cls('\r'), 1);
-  EXPECT_EQ(cls('\0'), 1);
+  // "[ ]=" tells the blank from the tab; "<<EOF>>" separates E, O and F from the letters.
+  expect_partition({" ", "\t",        "\n", "!", "&", "(", ")", ",",
+                    "-", "023456789", "1",  ";", "<", "=", ">", "E",
+                    "F", "O",         "\\", "t", "{", "|", "}", "ABCDGHIJKLMNPQRSTUVWXYZ_abcdefghijklmnopqrsuvwxyz"});
 }
 
 struct AcceptCase {
   const char *rules;  // rule lines after "condition A\ncondition B\n"; nullptr: the infix rules
   int condition;
   std::string text;
-  int accept;  // action number of the state reached
+  const char *rule;  // the rule whose action the state reached names; "" for none
 };
+
+// The action number of the rule called `name`: its place in the rule file, the default
+// rule last.
+int action_of_rule(const std::string &name) {
+  if (name.empty()) return 0;
+  const std::vector<ScanRule> &rules = built.rules.rules;
+  for (size_t i = 0; i < rules.size(); i++)
+    if (rules[i].name == name) return static_cast<int>(i) + 1;
+  EXPECT_EQ(name, "default") << "no rule " << name;
+  return static_cast<int>(rules.size()) + 1;
+}
 
 TEST(Accept, TheFirstListedRuleOfTheLongestMatchWins) {
   const char *const kw_first = "rule kw A if\nrule id A [a-z]+\n", *const b_first = "rule y B a\nrule x A,B ab|a\n";
   const std::vector<AcceptCase> cases = {
-      {kw_first, 0, "if", 1},
-      {kw_first, 0, "iff", 2},
-      {kw_first, 0, "i", 2},
-      {"rule id A [a-z]+\nrule kw A if\n", 0, "if", 1},
-      {"rule x A,B ab|a\nrule y B a\n", 1, "a", 1},
-      {b_first, 1, "a", 1},
-      {b_first, 0, "a", 2},
-      {b_first, 0, "b", 3},  // only the default rule takes it
-      {b_first, 1, "\n", 3},
-      {b_first, 1, "aa", 0},  // the jam accepts nothing
-      {nullptr, 0, "t-1", 15},
-      {nullptr, 0, "t", 9},
-      {nullptr, 0, "-", 15},
-      {nullptr, 0, "--", 20},
-      {nullptr, 0, ",", 23},
-      {nullptr, 0, "f(", 0},
-      {nullptr, 0, "f(x)", 10},
-      {nullptr, 0, "\x80", 23},
-      {nullptr, 2, "\\", 2},
-      {nullptr, 2, "\\\\", 4},
-      {nullptr, 2, "\\(1,-)", 3},
-      {nullptr, 2, "\n", 24},
-      {nullptr, 1, "x\n", 21},
-      {nullptr, 1, "x", 22},
+      {kw_first, 0, "if", "kw"},
+      {kw_first, 0, "iff", "id"},
+      {kw_first, 0, "i", "id"},
+      {"rule id A [a-z]+\nrule kw A if\n", 0, "if", "id"},
+      {"rule x A,B ab|a\nrule y B a\n", 1, "a", "x"},
+      {b_first, 1, "a", "y"},
+      {b_first, 0, "a", "x"},
+      {b_first, 0, "b", "default"},  // only the default rule takes it
+      {b_first, 1, "\n", "default"},
+      {b_first, 1, "aa", ""},  // the jam accepts nothing
+      {nullptr, 0, "t-1", "number"},
+      {nullptr, 0, "t", "identifier"},
+      {nullptr, 0, "-", "number"},
+      {nullptr, 0, "--", "comment_open"},
+      {nullptr, 0, ",", "illegal"},
+      {nullptr, 0, "f(", ""},
+      {nullptr, 0, "f(x)", "identifier_args"},
+      {nullptr, 0, "\x80", "illegal"},
+      {nullptr, 2, "\\", "quote_close"},
+      {nullptr, 2, "\\\\", "quote_backslashes"},
+      {nullptr, 2, "\\(1,-)", "quote_close_args"},
+      {nullptr, 2, "\n", "default"},
+      {nullptr, 1, "x\n", "comment_line"},
+      {nullptr, 1, "x", "comment_tail"},
   };
   for (const AcceptCase &c : cases) {
     int status = c.rules == nullptr ? build_from_file(INFIX_RULES_PATH)
                                     : build_from_text(std::string("condition A\ncondition B\n") + c.rules);
     ASSERT_EQ(status, 0) << last_diagnostic();
-    EXPECT_EQ(built.packed.accept[state_after(c.condition, c.text)], c.accept)
+    EXPECT_EQ(built.packed.accept[state_after(c.condition, c.text)], action_of_rule(c.rule))
         << (c.rules ? c.rules : "infix") << " on " << c.text;
   }
 }
@@ -141,8 +160,8 @@ TEST(Verify, CatchesBrokenTables) {
       {"default out of range", [] { built.packed.def[1] = static_cast<int16_t>(built.packed.row_count); }},
       {"J accepts", [] { built.packed.accept[built.packed.jam_state] = 1; }},
       {"E accepts a rule", [] { built.packed.accept[built.packed.end_of_buffer_state] = 1; }},
-      {"later rule accepted", [] { built.packed.accept[state_after(0, "t")] = 22; }},
-      {"start state accepts", [] { built.packed.accept[2] = 1; }},
+      {"later rule accepted", [] { built.packed.accept[state_after(0, "t")] = action_of_rule("illegal"); }},
+      {"start state accepts", [] { built.packed.accept[table_start_state(1)] = 1; }},
       {"NUL is not the end-of-buffer symbol", [] { built.packed.classes[0] = 1; }},
       {"class out of range", [] { built.packed.classes['a'] = built.packed.class_count + 1; }},
       {"meta out of range", [] { built.packed.meta[1] = -1; }},
@@ -180,11 +199,11 @@ std::vector<int> widened(const std::vector<T> &values) {
 
 TEST(Emit, SourceSpellsTheTablesWithoutPaths) {
   ASSERT_EQ(build_from_file(POSTFIX_RULES_PATH), 0) << last_diagnostic();
-  std::string source = table_source_text("/some/absolute/dir/postfix.rules", built.packed);
+  std::string source = table_source_text("/some/absolute/dir/postfix.rules", built.rules, built.packed);
   EXPECT_EQ(source.rfind("// generated by tools/scangen from postfix.rules; do not edit\n#include \"scanner.h\"\n", 0),
             0u);
   EXPECT_EQ(source.find("/some"), std::string::npos);
-  EXPECT_EQ(source, table_source_text("postfix.rules", built.packed));
+  EXPECT_EQ(source, table_source_text("postfix.rules", built.rules, built.packed));
   EXPECT_EQ(emitted_array(source, "yy_accept"), widened(built.packed.accept));
   EXPECT_EQ(emitted_array(source, "yy_classes"), widened(built.packed.classes));
   EXPECT_EQ(emitted_array(source, "yy_meta"), widened(built.packed.meta));
@@ -198,10 +217,22 @@ TEST(Emit, SourceSpellsTheTablesWithoutPaths) {
   EXPECT_EQ(std::count(body.begin(), body.end(), '\n'), 17);
   EXPECT_NE(source.find("    .jam_base = " + std::to_string(built.packed.jam_base) + ",\n"), std::string::npos);
   EXPECT_NE(source.find("    .nul_class = 1,\n};\n"), std::string::npos);
+  EXPECT_EQ(source.find("yy_shortcut("), std::string::npos);  // no token rules
+  ASSERT_EQ(build_from_file(INFIX_RULES_PATH), 0) << last_diagnostic();
+  source = table_source_text("infix.rules", built.rules, built.packed);
+  EXPECT_NE(source.find("#include \"scanner.h\"\n#include \"infix_parse_tables.h\"\n"), std::string::npos);
+  for (const char *entry :
+       {"    yy_shortcut(AND, 0),  // and\n", "    yy_shortcut('(', 0),  // lparen\n",
+        "    yy_shortcut(INT_EXPR, YY_QUEUES_MATCH),  // number\n",
+        "    yy_shortcut(ID, YY_QUEUES_MATCH | YY_QUEUES_BLANK),  // identifier\n", "    0,  // quote_open\n"}) {
+    EXPECT_NE(source.find(entry), std::string::npos) << entry;
+  }
 }
 
 TEST(Emit, HeaderNamesConditionsAndActions) {
-  ASSERT_EQ(build_from_text("condition NORMAL\ncondition Quoted\nrule open NORMAL \\\\\nrule Close_Args Quoted x\n"), 0)
+  ASSERT_EQ(build_from_text("condition NORMAL\ncondition Quoted\nrule open NORMAL \\\\\ntoken sign NORMAL '+' \\+\n"
+                            "rule Close_Args Quoted x\n"),
+            0)
       << last_diagnostic();
   EXPECT_EQ(table_header_text("dir/small.rules", "build/small-tables.h", built.rules),
             "// generated by tools/scangen from small.rules; do not edit\n"
@@ -215,13 +246,19 @@ TEST(Emit, HeaderNamesConditionsAndActions) {
             "    Quoted = 1,\n"
             "};\n"
             "\n"
+            "// The actions the program runs (yy_rule_action).\n"
             "enum ScanAction {\n"
             "    RULE_OPEN = 1,\n"
-            "    RULE_CLOSE_ARGS = 2,\n"
-            "    RULE_DEFAULT = 3,\n"
-            "    ACTION_END_OF_BUFFER = 4,\n"
-            "    ACTION_EOF_NORMAL = 5,\n"
-            "    ACTION_EOF_Quoted = 6,\n"
+            "    RULE_CLOSE_ARGS = 3,\n"
+            "    RULE_DEFAULT = 4,\n"
+            "    ACTION_EOF_NORMAL = 6,\n"
+            "    ACTION_EOF_Quoted = 7,\n"
+            "};\n"
+            "\n"
+            "// The actions the engine takes itself.\n"
+            "enum EngineAction {\n"
+            "    RULE_SIGN = 2,\n"
+            "    ACTION_END_OF_BUFFER = 5,\n"
             "};\n"
             "\n"
             "#endif\n");

@@ -159,7 +159,9 @@ std::optional<PackedScannerTables> pack_scanner_rows(const RuleSet &rules, const
   }
   fill_tables(&p, &packed);
   packed.skip.assign(dfa.rule_count + 1, 0);
-  for (int i = 0; i < static_cast<int>(rules.rules.size()); i++) packed.skip[i + 1] = rules.rules[i].skip ? 1 : 0;
+  for (int i = 0; i < static_cast<int>(rules.rules.size()); i++) {
+    packed.skip[i + 1] = rules.rules[i].kind == rule_skip ? 1 : 0;
+  }
   return packed;
 }
 
@@ -172,6 +174,7 @@ ScannerTables scanner_tables_view(const PackedScannerTables &p) {
                        .next = p.next.data(),
                        .check = p.check.data(),
                        .skip = p.skip.data(),
+                       .shortcuts = nullptr,  // the token codes are names, resolved only in the program's build
                        .rule_count = p.rule_count,
                        .condition_count = p.condition_count,
                        .class_count = p.class_count,

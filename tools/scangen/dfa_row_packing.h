@@ -38,7 +38,8 @@ struct PackedScannerTables {
 // Packs `dfa`; nothing, with the fault reported, when a base or an action exceeds 16 bits.
 std::optional<PackedScannerTables> pack_scanner_rows(const RuleSet &rules, const Dfa &dfa, const ByteClasses &classes);
 
-// The tables as the engine reads them, `yy_tables` of a program: pointers into `packed`.
+// The tables as the engine reads them, `yy_tables` of a program: pointers into `packed`,
+// without the token rules' shortcuts, whose codes only the program's build resolves.
 ScannerTables scanner_tables_view(const PackedScannerTables &packed);
 
 #endif

@@ -1,7 +1,9 @@
-// Reading the rule file. Line format: "condition NAME", "rule NAME CONDITIONS PATTERN"
+// Reading the rule file. Line format: "condition NAME"; "rule NAME CONDITIONS PATTERN"
 // (CONDITIONS comma-separated, PATTERN the rest of the line with its trailing blanks
-// removed), "skip NAME CONDITIONS PATTERN" for a rule whose action does nothing, "#" comment
-// lines and blank lines.
+// removed); "skip NAME CONDITIONS PATTERN" for a rule whose action does nothing; "token",
+// "text_token" and "name_token NAME CONDITIONS TOKEN PATTERN" for a rule whose action the
+// engine does itself (TOKEN a name or 'C'); "include HEADER" for the header that names the
+// tokens; "#" comment lines and blank lines.
 #include "rule_file.h"
 
 #include <cerrno>
@@ -36,6 +38,12 @@ bool is_name(const std::string &word) {
   for (char c : word)
     if (!is_name_char(c)) return false;
   return true;
+}
+
+// 'C', a one-character token such as '(': a C character literal without an escape.
+bool is_character_token(const std::string &word) {
+  return word.size() == 3 && word[0] == '\'' && word[2] == '\'' && word[1] != '\'' && word[1] != '\\' &&
+         word[1] > ' ' && word[1] <= '~';
 }
 
 void skip_blanks(const std::string &line, size_t *pos) {
@@ -99,17 +107,33 @@ int parse_condition_list(const RuleSet &rules, const std::string &list, ScanRule
   return 0;
 }
 
-int parse_rule(RuleReader *reader, const std::string &line, size_t pos, int number, bool skip) {
+int parse_include(RuleReader *reader, const std::string &line, size_t pos, int number) {
+  const char *file = reader->rules.file_name.c_str();
+  std::string header = next_word(line, &pos);
+  if (header.empty()) return report_at(file, number, "include without a header");
+  if (!next_word(line, &pos).empty())
+    return report_at(file, number, "unexpected text after include %s", header.c_str());
+  reader->rules.includes.push_back(header);
+  return 0;
+}
+
+int parse_rule(RuleReader *reader, const std::string &line, size_t pos, int number, int kind) {
   const char *file = reader->rules.file_name.c_str();
   ScanRule rule;
   rule.line = number;
-  rule.skip = skip;
+  rule.kind = kind;
   rule.name = next_word(line, &pos);
   if (rule.name.empty()) return report_at(file, number, "rule without a name");
   if (!is_name(rule.name)) return report_at(file, number, "rule name '%s' is not an identifier", rule.name.c_str());
   std::string list = next_word(line, &pos);
   if (list.empty()) return report_at(file, number, "rule %s has no start conditions", rule.name.c_str());
   if (parse_condition_list(reader->rules, list, &rule) < 0) return -1;
+  if (is_token_rule(rule)) {
+    rule.token = next_word(line, &pos);
+    if (!is_name(rule.token) && !is_character_token(rule.token))
+      return report_at(file, number, "rule %s returns '%s', which is neither a token name nor a character in quotes",
+                       rule.name.c_str(), rule.token.c_str());
+  }
   skip_blanks(line, &pos);
   size_t end = line.size();
   while (end > pos && is_blank(line[end - 1])) end--;
@@ -125,8 +149,10 @@ int parse_line(RuleReader *reader, const std::string &line, int number) {
   std::string keyword = next_word(line, &pos);
   if (keyword.empty() || keyword[0] == COMMENT_MARK) return 0;
   if (keyword == "condition") return parse_condition(reader, line, pos, number);
-  if (keyword == "rule") return parse_rule(reader, line, pos, number, false);
-  if (keyword == "skip") return parse_rule(reader, line, pos, number, true);
+  if (keyword == "include") return parse_include(reader, line, pos, number);
+  static const char *const RULE_KEYWORDS[] = {"rule", "skip", "token", "text_token", "name_token"};  // ORDER RuleKind
+  for (int kind = rule_action; kind <= rule_name_token; kind++)
+    if (keyword == RULE_KEYWORDS[kind]) return parse_rule(reader, line, pos, number, kind);
   return report_at(reader->rules.file_name.c_str(), number, "unknown directive '%s'", keyword.c_str());
 }
 
@@ -151,6 +177,13 @@ std::optional<RuleSet> parse_rule_text(const char *file_name, const std::string 
   if (reader.rules.conditions.empty()) {
     report_at(file_name, 0, "no start condition is declared");
     return std::nullopt;
+  }
+  for (const ScanRule &rule : reader.rules.rules) {
+    if (is_token_rule(rule) && is_name(rule.token) && reader.rules.includes.empty()) {
+      report_at(file_name, rule.line, "rule %s returns %s, but no include names the header that declares it",
+                rule.name.c_str(), rule.token.c_str());
+      return std::nullopt;
+    }
   }
   return reader.rules;
 }

@@ -10,16 +10,30 @@
 
 constexpr char SCANGEN[] = "scangen";  // the place named by a fault that lies in no rule file
 
+// What happens when a rule wins a match. The program's action runs only for a rule_action;
+// for the others the engine does what the rule file says in the action's place.
+enum RuleKind {
+  rule_action,      // "rule": the program's action runs
+  rule_skip,        // "skip": nothing; the engine may pass over the rule's matches
+  rule_token,       // "token": the engine returns the rule's token
+  rule_text_token,  // "text_token": the same, after it queues the matched text as a fragment
+  rule_name_token,  // "name_token": the same, after it queues the matched text and a blank
+};
+
 struct ScanRule {
   std::string name;             // as written; its action is rule_action_name(name)
+  int kind;                     // RuleKind
+  std::string token;            // the token a token rule returns: a name, or 'C' for a character
   std::vector<int> conditions;  // start conditions (numbers, ascending) where it is active
   std::string pattern;          // pattern text as written, escapes not yet interpreted
   int line;                     // line of the rule in the file, for diagnostics
-  bool skip;                    // its action does nothing: the engine may pass over its matches
 };
+
+inline bool is_token_rule(const ScanRule &rule) { return rule.kind >= rule_token; }
 
 struct RuleSet {
   std::string file_name;                // path as given; the prefix of every diagnostic
+  std::vector<std::string> includes;    // headers that name the token rules' tokens
   std::vector<std::string> conditions;  // start condition names; condition n is entry n
   std::vector<ScanRule> rules;          // listed rules; rules[i] has rule number i + 1
 };
