@@ -101,7 +101,10 @@ static int packed_step(int state, int symbol) {
 namespace {
 
 constexpr int SYMBOL_COLUMNS = PARSE_FIRST_NONTERMINAL + 1;  // column 0: no lookahead held
-constexpr int16_t READ_FIRST = PARSE_NO_ENTRY;               // the state reads a lookahead before it decides
+// An entry of dense_action; 32 bits, since a shift's entry is an offset in bytes into the
+// chains, which grow with the grammar's states and terminals.
+using ActionStep = int32_t;
+constexpr ActionStep READ_FIRST = PARSE_NO_ENTRY;  // the state reads a lookahead before it decides
 
 constexpr int CHAIN_LIMIT = 8;  // reductions, states and actions a chain may hold; a longer one stops early
 
@@ -120,7 +123,7 @@ struct ShiftChain {
   uint8_t state_count;          // entries of states, at least 1
   bool final_reads;             // the final state reads a lookahead before it decides
   int16_t final_rule;           // else the reduction it makes at once, when that pops (length > 0)
-  const int16_t *final_row;     // the final state's row of dense_action (action_row)
+  const ActionStep *final_row;  // the final state's row of dense_action (action_row)
 };
 
 }  // namespace
@@ -128,11 +131,11 @@ struct ShiftChain {
 // dense_action[state][symbol + 1]: for a held lookahead symbol, a shift (the offset in bytes
 // of its chain in shift_chains, > 0), a reduction (-rule) or 0 for a syntax error; in column
 // 0, with none held: READ_FIRST, or the default reduction of a state that never reads.
-static int16_t dense_action[PARSE_STATE_COUNT][SYMBOL_COLUMNS];
+static ActionStep dense_action[PARSE_STATE_COUNT][SYMBOL_COLUMNS];
 static int16_t dense_goto[PARSE_STATE_COUNT][PARSE_NONTERMINAL_COUNT];
 static RuleStep rule_steps[PARSE_RULE_COUNT + 1];
 static ShiftChain shift_chains[PARSE_STATE_COUNT * PARSE_FIRST_NONTERMINAL + 1];  // from 1
-static_assert(sizeof shift_chains <= INT16_MAX);  // dense_action holds an offset into it
+static_assert(sizeof shift_chains <= INT32_MAX);  // dense_action holds an offset into it
 static bool tables_expanded = false;
 
 // The chain that a shift step names: the step is the chain's offset in bytes, so that the way
@@ -143,7 +146,7 @@ static const ShiftChain &chain_at(int step) {
 
 // The row of dense_action for `state`, indexed by the lookahead's symbol, NO_SYMBOL included:
 // the loop keeps its state as this row, so that the step is one load.
-static const int16_t *action_row(int state) { return &dense_action[state][1]; }
+static const ActionStep *action_row(int state) { return &dense_action[state][1]; }
 
 // Follows a shift from `state` into `target` through the reductions it can make without a
 // token and without popping `state`, at most CHAIN_LIMIT of them.
@@ -220,7 +223,7 @@ static void expand_tables() {
   int chains = 0;
   for (int state = 0; state < PARSE_STATE_COUNT; state++) {
     bool reads = state_base[state] != PARSE_NO_ENTRY;
-    dense_action[state][0] = reads ? READ_FIRST : static_cast<int16_t>(-state_default[state]);
+    dense_action[state][0] = reads ? READ_FIRST : -state_default[state];
     for (int symbol = 0; symbol < PARSE_FIRST_NONTERMINAL; symbol++) {
       int step = reads ? packed_step(state, symbol) : -state_default[state];
       if (step == PARSE_FINAL_STATE) {
@@ -230,7 +233,7 @@ static void expand_tables() {
         shift_chains[chains].final_row = action_row(shift_chains[chains].final);
         step = static_cast<int>(chains * sizeof(ShiftChain));
       }
-      dense_action[state][symbol + 1] = static_cast<int16_t>(step);
+      dense_action[state][symbol + 1] = step;
     }
   }
   tables_expanded = true;
@@ -256,7 +259,7 @@ static bool accepts(int state, int symbol) {
 // Makes a reduction that pops at least one state: its action, the pops, and the push of the
 // state its goto leads to, whose row it returns. The stack is no deeper than before: it
 // cannot fill up.
-static inline const int16_t *reduce(RuleStep rule, int16_t *entries, int &depth) {
+static inline const ActionStep *reduce(RuleStep rule, int16_t *entries, int &depth) {
   if (rule.action != action_none) run_grammar_action(rule.action);
   depth -= rule.length;
   int state = dense_goto[entries[depth - 1]][rule.nonterminal];
@@ -273,7 +276,7 @@ static int run_parse(StateStack *stack) {
   int16_t *entries = stack->entries;
   int depth = 0;
   int state = 0;
-  const int16_t *row = action_row(state);
+  const ActionStep *row = action_row(state);
   int symbol = NO_SYMBOL;                          // the lookahead's terminal, NO_SYMBOL while none is held
   int chain_room = stack->capacity - CHAIN_LIMIT;  // below this depth a whole chain fits
   lookahead = NO_LOOKAHEAD;
