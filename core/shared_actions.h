@@ -9,6 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "scanner.h"
+#include "token_text.h"
+
 extern int64_t current_line;  // input line being scanned, from 1; a file may hold more than 2^31
 
 constexpr char COMMENT_MARK[] = "--";  // what opens a comment line; kept in the converted text
@@ -27,8 +30,14 @@ int take_comment_line(const char *rest, size_t rest_length);
 void refuse_nul_in_match();
 
 // The rule action for the opening backslash and each piece of a quoted name: the match is
-// collected in the token text, and the scanner stays in, or enters, `condition`.
-int collect_quoted_piece(int condition);
+// collected in the token text, and the scanner stays in, or enters, `condition`. Inline, so
+// that each program's build decides where it goes: a quoted name takes a match a character.
+inline int collect_quoted_piece(int condition) {
+  refuse_nul_in_match();
+  token_text_append_match();
+  yy_begin(condition);
+  return YY_NO_TOKEN;
+}
 
 // A comment line is complete, with its newline or, on the last line, without one (only a
 // newline completes a line for the line count): the program takes its mark and `rest`, and
