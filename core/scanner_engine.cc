@@ -27,7 +27,9 @@
 // walks the match once more to find its last accepting state. When the last step read the end-of-buffer byte, the match
 // goes on from the state before it after a refill, or over a NUL byte that is data, without running the automaton over
 // the unfinished text again: a match of any length is scanned at most twice.
+#include <cstdarg>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -53,19 +55,20 @@ size_t yy_token_length = 0;
 using DenseEntry = uint32_t;
 constexpr int ROW_SHIFT = 10;
 
-static DenseEntry *dense_next = nullptr;      // S + J + 1 rows of 256 entries, in dense numbering
-static DenseEntry *entry_of_state = nullptr;  // state 0..J -> its row offset
-static DenseEntry *entry_of_start = nullptr;  // yy_start_state 1..2S-1 (odd) -> its start state's row offset
-static int *state_of_row = nullptr;           // dense number -> state (a restart row: its start state)
-static int16_t *row_action = nullptr;         // dense number -> accept action
-static int16_t *row_shortcut = nullptr;       // dense number -> the shortcut of its action (yy_shortcut), or 0
-static size_t row_count = 0;                  // entries of state_of_row, row_action, row_shortcut
-static DenseEntry plain_rows = 0;             // first row offset after the restart rows
-static DenseEntry accepting_rows = 0;         // first row offset of a state that accepts
-static DenseEntry ending_rows = 0;            // first row offset of a state that ends a match
-static DenseEntry jam_row = 0;                // first row offset of the end-of-buffer and jam states
-static DenseEntry end_of_buffer_row = 0;      // row offset of the end-of-buffer state
-static DenseEntry accepting_row_span = 0;     // jam_row - accepting_rows
+static const ScannerTables *dense_source = nullptr;  // the tables the dense table was derived from
+static DenseEntry *dense_next = nullptr;             // S + J + 1 rows of 256 entries, in dense numbering
+static DenseEntry *entry_of_state = nullptr;         // state 0..J -> its row offset
+static DenseEntry *entry_of_start = nullptr;         // yy_start_state 1..2S-1 (odd) -> its start state's row offset
+static int *state_of_row = nullptr;                  // dense number -> state (a restart row: its start state)
+static int16_t *row_action = nullptr;                // dense number -> accept action
+static int16_t *row_shortcut = nullptr;              // dense number -> the shortcut of its action (yy_shortcut), or 0
+static size_t row_count = 0;                         // entries of state_of_row, row_action, row_shortcut
+static DenseEntry plain_rows = 0;                    // first row offset after the restart rows
+static DenseEntry accepting_rows = 0;                // first row offset of a state that accepts
+static DenseEntry ending_rows = 0;                   // first row offset of a state that ends a match
+static DenseEntry jam_row = 0;                       // first row offset of the end-of-buffer and jam states
+static DenseEntry end_of_buffer_row = 0;             // row offset of the end-of-buffer state
+static DenseEntry accepting_row_span = 0;            // jam_row - accepting_rows
 
 void yy_no_action_found() { yy_fatal("fatal flex scanner internal error--no action found"); }
 
@@ -100,6 +103,11 @@ static DenseEntry *row_at(DenseEntry *dense, DenseEntry entry) {
 // a match but a refill or a NUL byte that is data.
 static void number_rows(const ScannerTables &t, size_t states) {
   size_t rows = states + static_cast<size_t>(t.condition_count);
+  free(entry_of_state);
+  free(entry_of_start);
+  free(state_of_row);
+  free(row_action);
+  free(row_shortcut);
   entry_of_state = static_cast<DenseEntry *>(malloc(states * sizeof(DenseEntry)));
   entry_of_start = static_cast<DenseEntry *>(calloc(2 * static_cast<size_t>(t.condition_count), sizeof(DenseEntry)));
   state_of_row = static_cast<int *>(malloc(rows * sizeof(int)));
@@ -142,12 +150,19 @@ static void number_rows(const ScannerTables &t, size_t states) {
   for (int n = 0; n < t.condition_count; n++) entry_of_start[2 * n + 1] = entry_of_state[table_start_state(n)];
 }
 
+// Whether the byte that leads a start state into `state` is passed over: its rule's action
+// does nothing and the byte alone is the whole match.
+static bool passed_over(const ScannerTables &t, int state) {
+  int action = t.accept[state];
+  return action <= t.rule_count && t.skip[action] != 0 && t.base[state] == t.jam_base;
+}
+
 // Expands the compressed rows into one 256-entry row per state. A byte of class 0 (the NUL)
 // takes the end-of-buffer path, exactly as the compressed lookup does in the matching loop.
-static void build_dense_table() {
-  const ScannerTables &t = yy_tables;
+void yy_derive_dense_table(const ScannerTables &t) {
   size_t states = static_cast<size_t>(t.jam_state) + 1;
   number_rows(t, states);
+  free(dense_next);
   dense_next =
       static_cast<DenseEntry *>(malloc((states + static_cast<size_t>(t.condition_count)) * 256 * sizeof(DenseEntry)));
   if (dense_next == nullptr) die("yy_next_token");
@@ -163,13 +178,100 @@ static void build_dense_table() {
     DenseEntry *row = row_at(dense_next, entry_of_state[table_start_state(n)]);
     DenseEntry restart = row_offset(n);
     for (int b = 0; b < 256; b++) {
-      int target_state = state_of(row[b]);
-      int action = t.accept[target_state];
-      bool passed_over = action <= t.rule_count && t.skip[action] != 0 && t.base[target_state] == t.jam_base;
-      if (passed_over) row[b] = restart;
+      if (passed_over(t, state_of(row[b]))) row[b] = restart;
     }
     memcpy(row_at(dense_next, restart), row, 256 * sizeof(DenseEntry));
   }
+  dense_source = &t;
+}
+
+// --- The proof of the dense table ---
+//
+// The matching loop trusts the dense table as it trusts the compressed one: every entry is a
+// row's offset, and whether a state accepts or ends a match is a comparison with a bound. So
+// what the derivation made is checked once against the compressed rows it came from, as the
+// generator checks those against the automaton: the rows of the states and their kinds, every
+// entry of every row against the compressed lookup, the restart rows and the shortcuts.
+
+static char dense_fault_text[192];  // what yy_dense_table_fault returns
+
+[[gnu::format(printf, 1, 2)]] static const char *dense_fault(const char *format, ...) {
+  va_list args;
+  va_start(args, format);
+  int length = snprintf(dense_fault_text, sizeof dense_fault_text, "scanner dense table: ");
+  vsnprintf(dense_fault_text + length, sizeof dense_fault_text - static_cast<size_t>(length), format, args);
+  va_end(args);
+  return dense_fault_text;
+}
+
+// Each state has a row of its own, after the restart rows, whose number leads back to it, with
+// the state's action and shortcut; the kind of the row is the state's.
+static const char *state_row_fault(const ScannerTables &t, int s) {
+  DenseEntry entry = entry_of_state[s];
+  size_t row = entry >> ROW_SHIFT;
+  if (entry != row_offset(static_cast<int>(row)) || row < static_cast<size_t>(t.condition_count) || row >= row_count)
+    return dense_fault("state %d has no row of its own (entry %u)", s, entry);
+  if (state_of_row[row] != s || row_action[row] != t.accept[s])
+    return dense_fault("row %zu does not lead back to state %d and its action", row, s);
+  int action = t.accept[s];
+  int16_t shortcut = t.shortcuts != nullptr && action <= t.rule_count ? t.shortcuts[action] : 0;
+  if (row_shortcut[row] != shortcut)
+    return dense_fault("row %zu has the shortcut %d, not %d", row, row_shortcut[row], shortcut);
+  bool stops = s == t.jam_state || s == t.end_of_buffer_state;
+  bool ends = stops || (s != 0 && t.base[s] == t.jam_base);
+  bool accepting = !stops && t.accept[s] != 0;
+  if (accepts(entry) != accepting || (entry >= ending_rows) != ends || (entry >= jam_row) != stops)
+    return dense_fault("state %d is in the wrong kind of row", s);
+  return nullptr;
+}
+
+// Every entry of the state's row is the row of the state that the compressed lookup gives for
+// the byte's class; in a start state's row, a byte that is passed over leads to the restart row.
+static const char *entry_fault(const ScannerTables &t, int s, int restart) {
+  const DenseEntry *row = row_at(dense_next, entry_of_state[s]);
+  for (int b = 0; b < 256; b++) {
+    int target = s == 0 ? t.jam_state : yy_transition(t, s, t.classes[b]);
+    DenseEntry want = restart >= 0 && passed_over(t, target) ? row_offset(restart) : entry_of_state[target];
+    if (row[b] != want) return dense_fault("state %d on byte %d leads to entry %u, not %u", s, b, row[b], want);
+  }
+  return nullptr;
+}
+
+uint32_t *yy_dense_entry(int state, int byte) { return row_at(dense_next, entry_of_state[state]) + byte; }
+
+const char *yy_dense_table_fault(const ScannerTables &t) {
+  if (dense_source != &t) return dense_fault("derived from other tables");
+  int states = t.jam_state + 1;
+  if (row_count != static_cast<size_t>(states + t.condition_count)) return dense_fault("%zu rows", row_count);
+  bool bounds_in_order =
+      plain_rows == row_offset(t.condition_count) && plain_rows <= accepting_rows && accepting_rows <= ending_rows &&
+      ending_rows <= jam_row && jam_row < row_offset(static_cast<int>(row_count)) &&
+      accepting_row_span == jam_row - accepting_rows && end_of_buffer_row == entry_of_state[t.end_of_buffer_state];
+  if (!bounds_in_order) return dense_fault("the bounds of the kinds of rows are out of order");
+  for (int s = 0; s < states; s++) {
+    for (int other = 0; other < s; other++)
+      if (entry_of_state[other] == entry_of_state[s]) return dense_fault("states %d and %d share a row", other, s);
+    const char *fault = state_row_fault(t, s);
+    if (fault != nullptr) return fault;
+  }
+  for (int s = 0; s < states; s++) {
+    int restart = -1;  // the restart row of the condition that starts in s, if one does
+    for (int n = 0; n < t.condition_count; n++)
+      if (table_start_state(n) == s) restart = n;
+    const char *fault = entry_fault(t, s, restart);
+    if (fault != nullptr) return fault;
+  }
+  // A restart row goes on exactly as its start state does.
+  for (int n = 0; n < t.condition_count; n++) {
+    int start = table_start_state(n);
+    const DenseEntry *row = row_at(dense_next, row_offset(n));
+    if (state_of_row[n] != start || row_action[n] != 0 || row_shortcut[n] != 0 ||
+        memcmp(row, row_at(dense_next, entry_of_state[start]), 256 * sizeof(DenseEntry)) != 0)
+      return dense_fault("the restart row of condition %d is not its start state's", n);
+    if (entry_of_start[2 * n + 1] != entry_of_state[start])
+      return dense_fault("condition %d does not start in its start state", n);
+  }
+  return nullptr;
 }
 
 // Every action number the tables name must have a meaning; checked once, so that the
@@ -187,9 +289,13 @@ static void first_call_setup() {
   if (yy_start_state == 0) yy_start_state = 1;
   if (yy_input_stream == nullptr) yy_input_stream = stdin;
   if (yy_output_stream == nullptr) yy_output_stream = stdout;
-  if (dense_next == nullptr) {
+  if (dense_source != &yy_tables) {
     verify_actions();
-    build_dense_table();
+    yy_derive_dense_table(yy_tables);
+#ifdef VERIFY_DERIVED_TABLES
+    const char *fault = yy_dense_table_fault(yy_tables);
+    if (fault != nullptr) yy_fatal(fault);
+#endif
   }
   if (yy_active_buffer == nullptr) yy_active_buffer = yy_create_buffer(yy_input_stream, DEFAULT_BUFFER_SIZE);
   yy_load_active();

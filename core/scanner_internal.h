@@ -10,8 +10,13 @@
 
 #include "scanner.h"
 
+#ifdef SMALL_TEST_BUFFERS  // the sanitizer build: every match crosses reads, every long one a growth
+constexpr size_t DEFAULT_BUFFER_SIZE = 8;
+constexpr size_t READ_CHUNK_LIMIT = 3;
+#else
 constexpr size_t DEFAULT_BUFFER_SIZE = 16384;  // capacity of the buffer the first call creates
 constexpr size_t READ_CHUNK_LIMIT = 8192;      // most bytes one refill reads
+#endif
 
 enum BufferStatus { buffer_new = 0, buffer_normal = 1, buffer_eof_pending = 2 };
 enum RefillResult { refill_continue = 0, refill_end_of_input = 1, refill_last_match = 2 };
@@ -43,5 +48,17 @@ void *yy_realloc(void *memory, size_t size);
 // Transition from `state` on class `cls` through the compressed rows of `tables`: the
 // definition of the automaton that every faster form of it must agree with.
 int yy_transition(const ScannerTables &tables, int state, int cls);
+
+// The dense form of the tables that the matching loop runs, one row of 256 entries a state,
+// which the engine derives from yy_tables at its first call. A test may derive it from tables
+// of its own; the next first call derives it from yy_tables again.
+void yy_derive_dense_table(const ScannerTables &tables);
+
+// Null when the dense table is the faithful form of `tables`; else what is wrong with it. The
+// sanitizer build checks it once, at the first call; the tests call it.
+const char *yy_dense_table_fault(const ScannerTables &tables);
+
+// The dense entry of `state` for `byte`: for a test that breaks one to see the proof fail.
+uint32_t *yy_dense_entry(int state, int byte);
 
 #endif
