@@ -18,12 +18,15 @@
 // states it leaves on the stack.
 #include "parse_engine.h"
 
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "grammar_actions.h"
 #include "infix_parse_tables.h"
+#include "process.h"
 #include "scanner.h"
 
 int lookahead = NO_LOOKAHEAD;
@@ -239,6 +242,151 @@ static void expand_tables() {
   tables_expanded = true;
 }
 
+// --- The proof of the expanded tables ---
+//
+// The loop trusts the expanded tables as the packed ones: a chain's states go onto the stack
+// and its actions run with no lookup of their own, and a folded reduction pops what two
+// reductions would. So what the expansion made is checked once against the packed tables, the
+// definition of the automaton: every goto and every step, every chain by running the packed
+// automaton on a stack from the state that shifts, and every fold by making its reductions one
+// at a time from every state that could lie below.
+
+static char parse_fault_text[192];  // what expanded_tables_fault returns
+
+[[gnu::format(printf, 1, 2)]] static const char *parse_fault(const char *format, ...) {
+  va_list args;
+  va_start(args, format);
+  int length = snprintf(parse_fault_text, sizeof parse_fault_text, "parse engine tables: ");
+  vsnprintf(parse_fault_text + length, sizeof parse_fault_text - static_cast<size_t>(length), format, args);
+  va_end(args);
+  return parse_fault_text;
+}
+
+namespace {
+
+// The packed automaton at work on a stack of states, without a lookahead: the reductions a
+// chain claims to make.
+struct PackedRun {
+  int states[2 * CHAIN_LIMIT + 2];  // the stack, bottom first; the bottom is the state that shifted
+  int depth;                        // entries in use
+  uint64_t actions;                 // the grammar actions run, one a byte from the lowest
+  int action_count;                 // actions in `actions`
+};
+
+}  // namespace
+
+// Makes the reduction that the top state makes without reading, if it reads nothing, pops no
+// deeper than above the bottom and leaves room; false otherwise.
+static bool packed_reduce(PackedRun *run) {
+  int state = run->states[run->depth - 1];
+  int rule = state_base[state] == PARSE_NO_ENTRY ? state_default[state] : 0;
+  if (rule == 0 || rule_length[rule] >= run->depth || run->depth >= 2 * CHAIN_LIMIT + 1) return false;
+  if (rule_action[rule] != action_none) {
+    if (run->action_count == CHAIN_LIMIT) return false;
+    run->actions |= static_cast<uint64_t>(rule_action[rule]) << (8 * run->action_count++);
+  }
+  run->depth -= rule_length[rule];
+  run->states[run->depth] = packed_goto(rule_lhs[rule] - PARSE_FIRST_NONTERMINAL, run->states[run->depth - 1]);
+  run->depth++;
+  return true;
+}
+
+static bool run_matches(const PackedRun &run, const ShiftChain &chain) {
+  if (run.actions != chain.actions || run.depth - 1 != chain.state_count) return false;
+  for (int i = 0; i < chain.state_count; i++)
+    if (run.states[i + 1] != chain.states[i]) return false;
+  return chain.final == chain.states[chain.state_count - 1];
+}
+
+// The chain of the shift from `state` into `target` is what the packed automaton does after
+// that shift: its reductions, each while the state reads nothing and pops no deeper than the
+// state that shifted, in order, up to the chain's end; then the chain's final state reads, or
+// names its next reduction.
+static const char *chain_fault(int state, int symbol, const ShiftChain &chain, int target) {
+  if (chain.target != target)
+    return parse_fault("state %d on symbol %d shifts into %d, not %d", state, symbol, chain.target, target);
+  PackedRun run{{state, target}, 2, 0, 0};
+  bool matched = run_matches(run, chain);
+  while (!matched && packed_reduce(&run)) matched = run_matches(run, chain);
+  if (!matched)
+    return parse_fault("the chain of state %d on symbol %d is not what the packed tables do", state, symbol);
+  bool reads = state_base[chain.final] != PARSE_NO_ENTRY;
+  int then = reads || rule_length[state_default[chain.final]] == 0 ? 0 : state_default[chain.final];
+  if (chain.final_reads != reads || chain.final_rule != then || chain.final_row != action_row(chain.final))
+    return parse_fault("the chain of state %d on symbol %d ends wrong", state, symbol);
+  return nullptr;
+}
+
+// A rule's step is the rule, or the rule folded with those that its goto always leads into:
+// from every state below, the state the goto enters reduces at once by the same next rule,
+// until the reductions have popped what the step pops, to the step's left side, having run
+// its one action.
+static const char *fold_fault(int rule) {
+  const RuleStep &step = rule_steps[rule];
+  int popped = rule_length[rule], lhs = rule_lhs[rule], action = rule_action[rule];
+  for (int folds = 0;; folds++) {
+    if (popped == step.length && lhs - PARSE_FIRST_NONTERMINAL == step.nonterminal) {
+      if (action == step.action) return nullptr;
+      return parse_fault("rule %d is made as a step that runs action %d, not %d", rule, step.action, action);
+    }
+    if (popped > step.length || folds == PARSE_RULE_COUNT)
+      return parse_fault("rule %d is made as a step that the packed tables do not make", rule);
+    int next = 0;
+    for (int below = 0; below < PARSE_STATE_COUNT; below++) {
+      int entered = packed_goto(lhs - PARSE_FIRST_NONTERMINAL, below);
+      int then = state_base[entered] == PARSE_NO_ENTRY ? state_default[entered] : 0;
+      if (then == 0 || (next != 0 && then != next) || rule_length[then] == 0)
+        return parse_fault("rule %d is folded, but from state %d its goto does not reduce at once", rule, below);
+      next = then;
+    }
+    if (rule_action[next] != action_none) {
+      if (action != action_none) return parse_fault("rule %d is folded with rule %d, and both run actions", rule, next);
+      action = rule_action[next];
+    }
+    popped += rule_length[next] - 1;
+    lhs = rule_lhs[next];
+  }
+}
+
+// What the step of `state` on `symbol` must be: a shift's target (> 0), a reduction (< 0), or 0
+// for an error, the accepting shift among them.
+static int packed_step_of(int state, int symbol) {
+  int step = state_base[state] != PARSE_NO_ENTRY ? packed_step(state, symbol) : -state_default[state];
+  return step == PARSE_FINAL_STATE ? 0 : step;
+}
+
+const char *expanded_tables_fault() {
+  if (!tables_expanded) return parse_fault("not expanded");
+  for (int state = 0; state < PARSE_STATE_COUNT; state++) {
+    for (int nonterminal = 0; nonterminal < PARSE_NONTERMINAL_COUNT; nonterminal++)
+      if (dense_goto[state][nonterminal] != packed_goto(nonterminal, state))
+        return parse_fault("the goto of state %d on nonterminal %d", state, nonterminal);
+  }
+  for (int rule = 1; rule <= PARSE_RULE_COUNT; rule++) {
+    const char *fault = fold_fault(rule);
+    if (fault != nullptr) return fault;
+  }
+  for (int state = 0; state < PARSE_STATE_COUNT; state++) {
+    bool reads = state_base[state] != PARSE_NO_ENTRY;
+    if (dense_action[state][0] != (reads ? READ_FIRST : -state_default[state]))
+      return parse_fault("state %d without a lookahead", state);
+    for (int symbol = 0; symbol < PARSE_FIRST_NONTERMINAL; symbol++) {
+      int want = packed_step_of(state, symbol);
+      ActionStep step = dense_action[state][symbol + 1];
+      if (want <= 0) {
+        if (step != want) return parse_fault("state %d on symbol %d gives %d, not %d", state, symbol, step, want);
+        continue;
+      }
+      bool is_chain = step > 0 && step % static_cast<ActionStep>(sizeof(ShiftChain)) == 0 &&
+                      static_cast<size_t>(step) < sizeof shift_chains;
+      if (!is_chain) return parse_fault("state %d on symbol %d names no chain", state, symbol);
+      const char *fault = chain_fault(state, symbol, chain_at(step), want);
+      if (fault != nullptr) return fault;
+    }
+  }
+  return nullptr;
+}
+
 // Pushes `state`; a stack that becomes full grows at once, so the limit falls on the push that
 // makes the last entry. False when it cannot grow.
 static bool push_state(StateStack *stack, int16_t *&entries, int &depth, int state) {
@@ -337,7 +485,13 @@ static int run_parse(StateStack *stack) {
 }
 
 int parse_input() {
-  if (!tables_expanded) expand_tables();
+  if (!tables_expanded) {
+    expand_tables();
+#ifdef VERIFY_DERIVED_TABLES
+    const char *fault = expanded_tables_fault();
+    if (fault != nullptr) yy_fatal(fault);
+#endif
+  }
   int16_t first_entries[PARSE_STACK_INITIAL];
   StateStack stack{first_entries, 0, PARSE_STACK_INITIAL};
   int result = run_parse(&stack);

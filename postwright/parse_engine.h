@@ -13,6 +13,11 @@ extern int lookahead;  // code of the current lookahead token; NO_LOOKAHEAD; 0 =
 
 int parse_input();
 
+// Null when the tables expanded at the first parse (a dense action and goto table, every
+// shift's chain and the folded reductions) do what the packed tables do; else what is wrong.
+// The sanitizer build checks it once, at the first parse; the tests call it.
+const char *expanded_tables_fault();
+
 // Releases the stack storage of a parse that never returned (the process was ended from inside
 // it) and forgets the lookahead: for tests and fuzzers that run several inputs in one process.
 // The tables expanded at the first parse stay; they never change.

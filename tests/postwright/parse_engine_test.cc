@@ -202,6 +202,14 @@ TEST_F(ParseEngine, WorkedExampleWritesEachPieceBeforeTheNextRead) {
   EXPECT_EQ(lookahead, 0);
 }
 
+// What the first parse expands, the chains and the folded reductions among it, does what the
+// packed tables do.
+TEST_F(ParseEngine, ExpandedTablesAreTheirPackedTables) {
+  EXPECT_EQ(parse(""), parse_accepted);
+  const char *fault = expanded_tables_fault();
+  EXPECT_TRUE(fault == nullptr) << fault;
+}
+
 TEST_F(ParseEngine, EmptyInputAsksOnceAndAccepts) {
   EXPECT_EQ(parse(""), parse_accepted);
   EXPECT_EQ(stub.output_at_call.size(), 1u);
