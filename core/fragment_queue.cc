@@ -8,8 +8,6 @@
 
 #include "process.h"
 
-constexpr size_t FRAGMENT_CHUNK_SIZE = 64 * 1024;  // bytes of storage in an ordinary chunk
-
 FragmentNode *fragment_head = nullptr;
 FragmentNode *fragment_tail = nullptr;
 FragmentChunk *fragment_fill_chunk = nullptr;

@@ -17,6 +17,12 @@
 #include "output.h"
 #include "scanner.h"
 
+#ifdef SMALL_TEST_BUFFERS  // the sanitizer build: fragments fill and leave chunks all the time
+constexpr size_t FRAGMENT_CHUNK_SIZE = 64;
+#else
+constexpr size_t FRAGMENT_CHUNK_SIZE = 64 * 1024;  // bytes of storage in an ordinary chunk
+#endif
+
 struct FragmentChunk {
   size_t size;  // bytes of storage behind this record, and SHORT_TEXT bytes of slack after it
   size_t used;  // bytes handed out, from the start of the storage

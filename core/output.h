@@ -17,8 +17,12 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef SMALL_TEST_BUFFERS  // the sanitizer build: every test's output crosses flushes
+constexpr size_t OUTPUT_BUFFER_SIZE = 7;
+#else
 constexpr size_t OUTPUT_BUFFER_SIZE = 256 * 1024;  // bytes gathered before they go to the stream
-constexpr size_t SHORT_TEXT = 16;                  // texts this long or shorter are copied in one move
+#endif
+constexpr size_t SHORT_TEXT = 16;  // texts this long or shorter are copied in one move
 
 extern FILE *output_stream;  // the program's output file, opened by its driver; null before
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "output.h"
 #include "program_runner.h"
 
 namespace {
@@ -111,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, Conversion, ::testing::ValuesIn(CONVERSIONS),
 TEST(ConversionLimits, LongNamesAndCommentsAreWhole) {
   const std::string quoted = "\\" + std::string(70000, 'q') + "\\";
   const std::string name(50000, 'n');
-  const std::string comment = "--" + std::string(300000, 'c');
+  const std::string comment = "--" + std::string(OUTPUT_BUFFER_SIZE + 40000, 'c');
   RunResult r = run_conversion(POSTWRIGHT, quoted + " = " + name + ";\n" + comment + "\n" + comment);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.output, quoted + " =" + name + " ;\n" + comment + "\n" + comment);
@@ -120,7 +121,7 @@ TEST(ConversionLimits, LongNamesAndCommentsAreWhole) {
 // Short pieces far beyond what the output buffer holds come out whole and in order.
 TEST(ConversionLimits, OutputBeyondTheBufferIsWhole) {
   std::string input, output;
-  for (int n = 0; n < 40000; n++) {
+  for (int n = 0; output.size() < 4 * OUTPUT_BUFFER_SIZE; n++) {
     const std::string name = "v" + std::to_string(n);
     input += name + " = " + name + " | !b & 1;\n";
     output += name + " =" + name + " b !1&|;\n";
@@ -316,7 +317,7 @@ TEST(CommandLine, SameFileThroughALinkIsRefused) {
 // A write failure after the output buffer filled up during the run is caught as well.
 TEST(CommandLine, LargeOutputToFullDisk) {
   std::string input;
-  while (input.size() < 200000) input += "abc = d & e | f;\n";
+  while (input.size() < 2 * OUTPUT_BUFFER_SIZE) input += "abc = d & e | f;\n";
   RunResult r = run_in_scratch({"IN", "/dev/full"}, input);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "<start>\n");
