@@ -57,12 +57,18 @@ TEST_F(FragmentQueueTest, TextIsCopiedExactly) {
   EXPECT_EQ(written(), "name -- note\n");
 }
 
+// Clearing forgets what is queued: nothing of it is printed, and the queue takes new
+// fragments as an empty one does.
 TEST_F(FragmentQueueTest, ClearForgetsTheQueue) {
+  enqueue_fragment("lost ");
   clear_fragment_queue();
   EXPECT_EQ(fragment_head, nullptr);
   EXPECT_EQ(fragment_tail, nullptr);
   EXPECT_EQ(print_next_fragment(), -1);
-  EXPECT_EQ(written(), "");
+  enqueue_fragment("kept");
+  EXPECT_EQ(print_next_fragment(), 0);
+  EXPECT_EQ(print_next_fragment(), -1);
+  EXPECT_EQ(written(), "kept");
 }
 
 // Many fragments of every size, a few larger than a whole storage chunk, queued and printed
@@ -74,7 +80,7 @@ TEST_F(FragmentQueueTest, KeepsOrderAcrossStorageChunks) {
   size_t printed = 0;
   for (int wave = 0; wave < 6; wave++) {
     for (int i = 0; i < 3000; i++, queued++) {
-      size_t length = queued % 97 == 0 ? 70000 + queued : queued % 40;
+      size_t length = queued % 97 == 0 ? FRAGMENT_CHUNK_SIZE + queued : queued % 40;
       std::string text(length, static_cast<char>('a' + queued % 26));
       enqueue_fragment(text.c_str(), text.size());
       expected += text;

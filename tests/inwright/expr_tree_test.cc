@@ -1,6 +1,7 @@
-// Expression trees in process: trees are built as the token rules build them (one pair per
-// operator, the root's pair taken away unless it is a negated group), printed into a
-// scratch file in both forms, and released; deep trees check that nothing recurses on the
+// Expression trees in process: postfix statements go through inwright's own rule actions,
+// which build the trees (one pair per operator, the root's pair taken away unless it is a
+// negated group), print them into a scratch file in both forms and release them; the
+// counters of the pairs on the trees' leaves; deep trees check that nothing recurses on the
 // input's depth.
 #include "expr_tree.h"
 
@@ -9,55 +10,35 @@
 #include <string>
 #include <vector>
 
+#include "driver.h"
 #include "fragment_queue.h"
 #include "output.h"
+#include "program_runner.h"
 #include "readable.h"
+#include "scanner.h"
 
 namespace {
 
 class ExprTreeTest : public ::testing::Test {
  protected:
-  void SetUp() override { output_stream = tmpfile(); }
-  void TearDown() override {
-    expr_tree_reset();
-    readable_reset();
-    fragment_queue_reset();
-    fclose(output_stream);
-  }
+  void TearDown() override { inwright_reset(); }
 
-  // Runs a postfix statement of one-character operands and the signs & | ! and returns what
-  // the statement end prints, in the readable form when `readable`.
+  // Runs a postfix statement of one-character operands and the signs & | ! through the rule
+  // actions and returns what they print for it, in the readable form when `readable`.
   std::string convert(const std::string &postfix, bool readable = false) {
-    for (char c : postfix) {
-      if (c == '!') {
-        node_stack.top->node->negated ^= 1;
-      } else if (c == '&' || c == '|') {
-        ExprNode *right = pop_node(&node_stack);
-        ExprNode *node = create_operator(c, pop_node(&node_stack), right);
-        add_parens(node);
-        push_node(&node_stack, node);
-      } else {
-        enqueue_fragment(std::string(1, c).c_str());
-        push_node(&node_stack, create_leaf());
-      }
-    }
-    return print_root(pop_node(&node_stack), readable);
-  }
-
-  std::string print_root(ExprNode *root, bool readable) {
-    if (root->left == nullptr || !root->negated) remove_parens(root);
-    rewind(output_stream);
-    if (readable) {
-      print_readable_tree(root);
-    } else {
-      print_tree(root);
-      release_tree(root);
-    }
+    std::string input;
+    for (char c : postfix) input += std::string(1, c) + " ";
+    inwright_reset();
+    readable_form = readable;
+    yy_input_stream = stream_holding(input + ";");
+    output_stream = tmpfile();
+    EXPECT_EQ(yy_next_token(), 0);
     output_flush();
-    long size = ftell(output_stream);
-    std::string text(static_cast<size_t>(size), '\0');
+    std::string text(static_cast<size_t>(ftell(output_stream)), '\0');
     rewind(output_stream);
     EXPECT_EQ(fread(text.data(), 1, text.size(), output_stream), text.size());
+    EXPECT_EQ(text.back(), ';') << postfix;
+    text.pop_back();
     return text;
   }
 };
