@@ -49,10 +49,14 @@ int enqueue_text_and_blank(const char *text, size_t length, bool blank_after) {
   return 0;
 }
 
-void clear_fragment_queue() { fragment_head = fragment_tail = nullptr; }
+// Forgetting the nodes without giving their room back would leave a chunk that no node
+// leads to any more, and that is never reused or released.
+void clear_fragment_queue() {
+  while (fragment_head != nullptr) fragment_drop_head();
+}
 
 void fragment_queue_reset() {
-  while (fragment_head != nullptr) fragment_drop_head();
+  clear_fragment_queue();
   free(fragment_fill_chunk);
   free(spare_chunk);
   fragment_fill_chunk = spare_chunk = nullptr;

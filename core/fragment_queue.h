@@ -153,7 +153,7 @@ inline int print_next_fragment() {
   return 0;
 }
 
-void clear_fragment_queue();  // forgets the nodes; meant for the empty queue
+void clear_fragment_queue();  // empties the queue: what is queued is never printed
 
 // Releases every queued fragment and all storage; for tests and fuzzers that run several
 // inputs in one process.

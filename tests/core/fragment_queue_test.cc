@@ -15,7 +15,7 @@ class FragmentQueueTest : public ::testing::Test {
   }
   void TearDown() override {
     fragment_queue_reset();
-    fclose(output_stream);
+    output_reset();  // closes the stream and forgets what is gathered but not yet written
   }
   std::string written() {
     output_flush();
