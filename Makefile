@@ -1,9 +1,14 @@
 # Thin wrapper over the CMake presets. Every target first makes sure that the Debian packages
 # are installed (tools/deps.sh installs what is missing, or says what to install).
-#   make run      build the two programs only and convert the bundled examples both ways;
-#                 fails if a result differs from the expected file beside its input
-#   make check    build and test twice: optimised with g++, then with clang++ under
-#                 AddressSanitizer and UBSan
+#   make run      build the two programs only (build/dev: optimised, without the profile)
+#                 and convert the bundled examples both ways; fails if a result differs
+#                 from the expected file beside its input
+#   make check    build and test twice: optimised with g++ and its profile, the objects that
+#                 make install and make package use (build/release), then with clang++
+#                 under AddressSanitizer and UBSan (build/asan); the conversion of
+#                 gigabytes is left out (make check-huge, which CI runs)
+#   make dev      build everything without the profile and run the tests (build/dev): the
+#                 quick loop while editing
 #   make install  install the programs, the manual pages and the docs under PREFIX
 #                 (default /usr/local); DESTDIR is put in front of every path
 #   make package  build the Debian package (build/release/postwright_*.deb)
@@ -16,7 +21,7 @@ PREFIX ?= /usr/local
 FUZZ_SECONDS ?= 60
 FUZZ_MAX_LEN ?= 4096
 
-.PHONY: all deps configure programs build run check install package bench fuzz clean
+.PHONY: all deps configure programs build run check check-huge dev install package bench fuzz clean
 
 all: build
 
@@ -26,18 +31,25 @@ deps:
 configure: deps
 	cmake --preset release
 
-programs: configure
-	cmake --build --preset release --target postwright inwright
+programs: deps
+	cmake --preset dev
+	cmake --build --preset dev --target postwright inwright
 
 build: configure
 	cmake --build --preset release
 
 run: programs
-	sh examples/run.sh build/release
+	sh examples/run.sh build/dev
 
 check: deps
 	cmake --workflow --preset release
 	cmake --workflow --preset asan
+
+check-huge: build
+	ctest --preset huge
+
+dev: deps
+	cmake --workflow --preset dev
 
 install: configure
 	cmake --build --preset release --target postwright inwright man_pages compressed_docs

@@ -53,11 +53,13 @@ elseif(PROFILE_GUIDED)
       -DBUILD_TESTING=OFF
       -DPROFILE_GUIDED=OFF
       -DPROFILE_TRAINING_DIR=${profile_dir}
+      -DTABLE_GENERATORS_DIR=${CMAKE_BINARY_DIR}  # the generators are this tree's, not built again
     BUILD_COMMAND ${training_build}
     BUILD_ALWAYS ON  # its own build decides what is out of date
     BUILD_BYPRODUCTS ${training_programs}
     INSTALL_COMMAND ""
     EXCLUDE_FROM_ALL ON)
+  add_dependencies(instrumented_programs scangen lalrgen)  # defined later, in tools/
   add_custom_command(OUTPUT ${profile_dir}/trained
     COMMAND ${CMAKE_COMMAND} -DPROFILE_DIR=${profile_dir} -DTRAINING_TREE=${training_tree}
             -P ${CMAKE_SOURCE_DIR}/cmake/train_profile.cmake
