@@ -36,44 +36,44 @@ TEST(RealRuleSets, EveryPackedLookupEqualsTheAutomaton) {
   }
 }
 
-// The classes as a partition, whatever their numbers: bytes listed together share a class,
-// bytes of different groups never do, and every byte not listed, NUL among them, is in the
-// class of the NUL byte.
-void expect_partition(const std::vector<std::string> &groups) {
-  const auto cls = [](unsigned char c) { return built.classes.class_of[c]; };
-  std::vector<bool> listed(256, false);
-  std::vector<int> seen;
-  for (const std::string &group : groups) {
-    for (unsigned char b : group) {
-      listed[b] = true;
-      EXPECT_EQ(cls(b), cls(static_cast<unsigned char>(group[0]))) << "byte " << int{b};
-    }
-    int group_class = cls(static_cast<unsigned char>(group[0]));
-    EXPECT_NE(group_class, built.classes.nul_class) << group;
-    EXPECT_EQ(std::count(seen.begin(), seen.end(), group_class), 0) << group << " shares a class with another group";
-    seen.push_back(group_class);
-  }
+// The classes are the coarsest partition that the patterns respect: two bytes share a class
+// exactly when every byte set of the patterns holds both or neither. And the table the engine
+// reads gives every byte but NUL its class, NUL the end-of-buffer class.
+void expect_coarsest_partition() {
+  const auto cls = [](int b) { return built.classes.class_of[b]; };
   for (int b = 0; b < 256; b++) {
-    if (!listed[b]) {
-      EXPECT_EQ(cls(static_cast<unsigned char>(b)), built.classes.nul_class) << "byte " << b;
+    for (int other = 0; other < b; other++) {
+      bool told_apart = false;
+      for (const ByteSet &set : built.nfa.byte_sets) told_apart |= byte_set_has(set, b) != byte_set_has(set, other);
+      EXPECT_EQ(cls(b) != cls(other), told_apart) << "bytes " << b << " and " << other;
+    }
+    if (b > 0) {
+      EXPECT_EQ(built.packed.classes[b], cls(b)) << "byte " << b;
     }
   }
-  EXPECT_EQ(built.classes.class_count, static_cast<int>(groups.size()) + 1);
-  for (int b = 1; b < 256; b++) EXPECT_EQ(built.packed.classes[b], built.classes.class_of[b]) << "byte " << b;
+  EXPECT_EQ(built.packed.classes[0], 0);
+  EXPECT_EQ(built.classes.nul_class, cls(0));
 }
 
-TEST(RealRuleSets, InfixClassesAreTheDocumentedPartition) {
+TEST(RealRuleSets, InfixClassesAreTheCoarsestPartition) {
   ASSERT_EQ(build_from_file(INFIX_RULES_PATH), 0) << last_diagnostic();
-  expect_partition({"\t ", "\n", "!", "&", "(", ")", ",", "-", "023456789", "1", ";", "=", "\\", "t", "{", "|", "}",
-                    "ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrsuvwxyz"});
+  expect_coarsest_partition();
+  const auto cls = [](char c) { return built.classes.class_of[static_cast<unsigned char>(c)]; };
+  EXPECT_EQ(cls(' '), cls('\t'));
+  EXPECT_NE(cls('t'), cls('s'));  // "t-1" tells them apart, and 1 from the other digits
+  EXPECT_NE(cls('1'), cls('2'));
+  EXPECT_NE(cls(','), cls('\r'));   // legal in an argument list, where '\r' is not
+  EXPECT_EQ(cls('\r'), cls('\0'));  // illegal, like every byte that no pattern names
 }
 
-TEST(RealRuleSets, PostfixClassesTellApartWhatItsPatternsDo) {
+TEST(RealRuleSets, PostfixClassesAreTheCoarsestPartition) {
   ASSERT_EQ(build_from_file(POSTFIX_RULES_PATH), 0) << last_diagnostic();
-  // "[ ]=" tells the blank from the tab; "<<EOF>>" separates E, O and F from the letters.
-  expect_partition({" ", "\t",        "\n", "!", "&", "(", ")", ",",
-                    "-", "023456789", "1",  ";", "<", "=", ">", "E",
-                    "F", "O",         "\\", "t", "{", "|", "}", "ABCDGHIJKLMNPQRSTUVWXYZ_abcdefghijklmnopqrsuvwxyz"});
+  expect_coarsest_partition();
+  const auto cls = [](char c) { return built.classes.class_of[static_cast<unsigned char>(c)]; };
+  EXPECT_NE(cls(' '), cls('\t'));  // "[ ]=" tells them apart
+  EXPECT_NE(cls('E'), cls('A'));   // "<<EOF>>" separates E, O and F from the letters
+  EXPECT_NE(cls('O'), cls('F'));
+  EXPECT_EQ(cls('\r'), cls('\0'));
 }
 
 struct AcceptCase {
