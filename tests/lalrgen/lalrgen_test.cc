@@ -112,6 +112,19 @@ int action_after(const std::string &path, const std::string &terminal) {
 
 const char ASSIGNMENT[] = "input ident EQ @1 ";  // the path into an assignment's expression
 
+// The number of the rule written "LEFT : RIGHT...": the tests name a rule by what it says, not
+// by its place in the file.
+int rule_numbered(const std::string &text) {
+  for (int r = 1; r <= rule_count(built.grammar); r++) {
+    const GrammarRule &rule = built.grammar.rules[r];
+    std::string written = symbol_name(built.grammar, rule.lhs) + std::string(" :");
+    for (int symbol : rule.rhs) written += std::string(" ") + symbol_name(built.grammar, symbol);
+    if (written == text) return r;
+  }
+  ADD_FAILURE() << "no rule " << text;
+  return 0;
+}
+
 }  // namespace
 
 TEST(InfixGrammar, AutomatonHasTheExpectedStates) {
@@ -142,15 +155,16 @@ TEST(InfixGrammar, PrecedenceDecidesTheOperatorConflicts) {
   struct Case {
     const char *operands;  // the expression read so far
     const char *next;      // the operator that follows
-    int action;            // negative: reduce by that rule; 1: shift
+    bool shifts;           // else it reduces the operands
   };
   const Case cases[] = {
-      {"expr OR expr", "OR", -9},    {"expr OR expr", "AND", 1}, {"expr AND expr", "OR", -10},
-      {"expr AND expr", "AND", -10}, {"NOT expr", "OR", -11},    {"NOT expr", "AND", -11},
+      {"expr OR expr", "OR", false},   {"expr OR expr", "AND", true}, {"expr AND expr", "OR", false},
+      {"expr AND expr", "AND", false}, {"NOT expr", "OR", false},     {"NOT expr", "AND", false},
   };
   for (const Case &c : cases) {
     int got = action_after(std::string(ASSIGNMENT) + c.operands, c.next);
-    EXPECT_EQ(got > 0 ? 1 : got, c.action) << c.operands << " then " << c.next;
+    int reduce = -rule_numbered(std::string("expr : ") + c.operands);
+    EXPECT_EQ(got > 0 ? 1 : got, c.shifts ? 1 : reduce) << c.operands << " then " << c.next;
   }
 }
 
@@ -159,40 +173,39 @@ TEST(InfixGrammar, DefaultReductions) {
   ASSERT_EQ(build_infix(), build_done);
   struct Case {
     std::string path;  // symbols shifted or reduced from the start state
-    int rule;          // the state's default reduction
+    const char *rule;  // the state's default reduction
   };
   const std::string a = ASSIGNMENT;
   const Case silent[] = {
-      {"", 1},
-      {"input ID", 15},
-      {"input COMMENT", 3},
-      {"input '{'", 7},
-      {"input '}'", 8},
-      {"input instr", 2},
-      {"input klamra", 6},
-      {"input ident EQ", 4},
-      {a + "ident", 13},
-      {a + "INT_EXPR", 14},
-      {a + "expr SEMICOL", 5},
-      {a + "'(' expr ')'", 12},
-      {a + "NOT expr", 11},
-      {a + "expr AND expr", 10},
+      {"", "input :"},
+      {"input ID", "ident : ID"},
+      {"input COMMENT", "instr : COMMENT"},
+      {"input '{'", "klamra : '{'"},
+      {"input '}'", "klamra : '}'"},
+      {"input instr", "input : input instr"},
+      {"input klamra", "instr : klamra"},
+      {"input ident EQ", "@1 :"},
+      {a + "ident", "expr : ident"},
+      {a + "INT_EXPR", "expr : INT_EXPR"},
+      {a + "expr SEMICOL", "instr : ident EQ @1 expr SEMICOL"},
+      {a + "'(' expr ')'", "expr : '(' expr ')'"},
+      {a + "NOT expr", "expr : NOT expr"},
+      {a + "expr AND expr", "expr : expr AND expr"},
   };
   std::vector<bool> listed(built.automaton.states.size(), false);
   for (const Case &c : silent) {
     int s = state_after(c.path);
     listed[s] = true;
-    EXPECT_EQ(built.defaults.state_default[s], c.rule) << c.path;
+    EXPECT_EQ(built.defaults.state_default[s], rule_numbered(c.rule)) << c.path;
     EXPECT_TRUE(built.defaults.reads_nothing[s]) << c.path;
     EXPECT_EQ(built.packed.state_base[s], NO_ROW_BASE) << c.path;
   }
-  // After expr OR expr: shift AND, reduce by rule 9 on every other token.
+  // After expr OR expr: shift AND, reduce the OR on every other token.
   int or_state = state_after(a + "expr OR expr");
   listed[or_state] = true;
-  EXPECT_EQ(built.defaults.state_default[or_state], 9);
+  EXPECT_EQ(built.defaults.state_default[or_state], rule_numbered("expr : expr OR expr"));
   EXPECT_FALSE(built.defaults.reads_nothing[or_state]);
-  EXPECT_EQ(built.defaults.state_rows[or_state].keys, std::vector<int>{symbol_named("AND")});
-  EXPECT_EQ(built.defaults.state_rows[or_state].values, std::vector<int>{state_after(a + "expr OR expr AND")});
+  EXPECT_EQ(action_of(built.actions, or_state, symbol_named("AND")), state_after(a + "expr OR expr AND"));
   // Every other state has no default, so that a token it lacks an entry for is a syntax
   // error, but for the states like the one above that complete a looser binary operator: they
   // shift only tighter operators and reduce otherwise.
@@ -269,14 +282,18 @@ TEST(Verify, NoticesCorruptedTables) {
       {"a slot that lost its owner", [&] { built.tables.packed_check[slot_of(state_after("input"), "ID")] = -1; },
        "on ID: tables give"},
       {"a default the state never reduces by",
-       [&] { built.tables.state_default[state_after(std::string(ASSIGNMENT) + "expr OR expr")] = 10; },
+       [&] {
+         built.tables.state_default[state_after(std::string(ASSIGNMENT) + "expr OR expr")] =
+             static_cast<int16_t>(rule_numbered("expr : expr AND expr"));
+       },
        "which it never reduces"},
       {"a reading state marked as reading nothing",
        [&] { built.tables.state_base[state_after("input")] = NO_ROW_BASE; }, "reads nothing but has an action"},
       {"a wrong default goto", [&] { built.tables.goto_default[symbol_named("expr") - built.grammar.token_count] = 0; },
        "goto from state"},
       {"a wrong token translation", [&] { built.tables.token_to_symbol['('] = 2; }, "code 40 translates to 2"},
-      {"a wrong rule length", [&] { built.tables.rule_length[5] = 4; }, "rule 5:"},
+      {"a wrong rule length", [&] { built.tables.rule_length[rule_numbered("instr : ident EQ @1 expr SEMICOL")] = 4; },
+       ": left side, length or action differs"},
   };
   for (const Case &c : cases) {
     ASSERT_EQ(build_infix(), build_done);
