@@ -1,6 +1,7 @@
 // The process's exits: every status a run ends with passes through end_process.
 #include "process.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
@@ -26,4 +27,14 @@ void die(const char *who) {
 void yy_fatal(const char *message) {
   fprintf(stderr, "%s\n", message);
   end_process(EXIT_INTERNAL_FAULT);
+}
+
+const char *fault_text(const char *heading, const char *format, ...) {
+  static char text[192];
+  int length = snprintf(text, sizeof text, "%s: ", heading);
+  va_list args;
+  va_start(args, format);
+  vsnprintf(text + length, sizeof text - static_cast<size_t>(length), format, args);
+  va_end(args);
+  return text;
 }

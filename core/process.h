@@ -27,4 +27,8 @@ extern FILE *message_stream;
 // MESSAGE and a newline on standard error, then status 2.
 [[noreturn]] void yy_fatal(const char *message);
 
+// "HEADING: " and the formatted text, in one buffer that the next call overwrites: how a proof
+// of a table (the engines' verify routines) says what it found, for a test or for yy_fatal.
+[[gnu::format(printf, 2, 3)]] const char *fault_text(const char *heading, const char *format, ...);
+
 #endif

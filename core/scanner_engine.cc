@@ -27,7 +27,6 @@
 // walks the match once more to find its last accepting state. When the last step read the end-of-buffer byte, the match
 // goes on from the state before it after a refill, or over a NUL byte that is data, without running the automaton over
 // the unfinished text again: a match of any length is scanned at most twice.
-#include <cstdarg>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -193,16 +192,7 @@ void yy_derive_dense_table(const ScannerTables &t) {
 // generator checks those against the automaton: the rows of the states and their kinds, every
 // entry of every row against the compressed lookup, the restart rows and the shortcuts.
 
-static char dense_fault_text[192];  // what yy_dense_table_fault returns
-
-[[gnu::format(printf, 1, 2)]] static const char *dense_fault(const char *format, ...) {
-  va_list args;
-  va_start(args, format);
-  int length = snprintf(dense_fault_text, sizeof dense_fault_text, "scanner dense table: ");
-  vsnprintf(dense_fault_text + length, sizeof dense_fault_text - static_cast<size_t>(length), format, args);
-  va_end(args);
-  return dense_fault_text;
-}
+constexpr char DENSE_TABLE[] = "scanner dense table";  // the heading of every fault found here
 
 // Each state has a row of its own, after the restart rows, whose number leads back to it, with
 // the state's action and shortcut; the kind of the row is the state's.
@@ -210,18 +200,18 @@ static const char *state_row_fault(const ScannerTables &t, int s) {
   DenseEntry entry = entry_of_state[s];
   size_t row = entry >> ROW_SHIFT;
   if (entry != row_offset(static_cast<int>(row)) || row < static_cast<size_t>(t.condition_count) || row >= row_count)
-    return dense_fault("state %d has no row of its own (entry %u)", s, entry);
+    return fault_text(DENSE_TABLE, "state %d has no row of its own (entry %u)", s, entry);
   if (state_of_row[row] != s || row_action[row] != t.accept[s])
-    return dense_fault("row %zu does not lead back to state %d and its action", row, s);
+    return fault_text(DENSE_TABLE, "row %zu does not lead back to state %d and its action", row, s);
   int action = t.accept[s];
   int16_t shortcut = t.shortcuts != nullptr && action <= t.rule_count ? t.shortcuts[action] : 0;
   if (row_shortcut[row] != shortcut)
-    return dense_fault("row %zu has the shortcut %d, not %d", row, row_shortcut[row], shortcut);
+    return fault_text(DENSE_TABLE, "row %zu has the shortcut %d, not %d", row, row_shortcut[row], shortcut);
   bool stops = s == t.jam_state || s == t.end_of_buffer_state;
   bool ends = stops || (s != 0 && t.base[s] == t.jam_base);
   bool accepting = !stops && t.accept[s] != 0;
   if (accepts(entry) != accepting || (entry >= ending_rows) != ends || (entry >= jam_row) != stops)
-    return dense_fault("state %d is in the wrong kind of row", s);
+    return fault_text(DENSE_TABLE, "state %d is in the wrong kind of row", s);
   return nullptr;
 }
 
@@ -232,7 +222,8 @@ static const char *entry_fault(const ScannerTables &t, int s, int restart) {
   for (int b = 0; b < 256; b++) {
     int target = s == 0 ? t.jam_state : yy_transition(t, s, t.classes[b]);
     DenseEntry want = restart >= 0 && passed_over(t, target) ? row_offset(restart) : entry_of_state[target];
-    if (row[b] != want) return dense_fault("state %d on byte %d leads to entry %u, not %u", s, b, row[b], want);
+    if (row[b] != want)
+      return fault_text(DENSE_TABLE, "state %d on byte %d leads to entry %u, not %u", s, b, row[b], want);
   }
   return nullptr;
 }
@@ -240,17 +231,19 @@ static const char *entry_fault(const ScannerTables &t, int s, int restart) {
 uint32_t *yy_dense_entry(int state, int byte) { return row_at(dense_next, entry_of_state[state]) + byte; }
 
 const char *yy_dense_table_fault(const ScannerTables &t) {
-  if (dense_source != &t) return dense_fault("derived from other tables");
+  if (dense_source != &t) return fault_text(DENSE_TABLE, "derived from other tables");
   int states = t.jam_state + 1;
-  if (row_count != static_cast<size_t>(states + t.condition_count)) return dense_fault("%zu rows", row_count);
+  if (row_count != static_cast<size_t>(states + t.condition_count))
+    return fault_text(DENSE_TABLE, "%zu rows", row_count);
   bool bounds_in_order =
       plain_rows == row_offset(t.condition_count) && plain_rows <= accepting_rows && accepting_rows <= ending_rows &&
       ending_rows <= jam_row && jam_row < row_offset(static_cast<int>(row_count)) &&
       accepting_row_span == jam_row - accepting_rows && end_of_buffer_row == entry_of_state[t.end_of_buffer_state];
-  if (!bounds_in_order) return dense_fault("the bounds of the kinds of rows are out of order");
+  if (!bounds_in_order) return fault_text(DENSE_TABLE, "the bounds of the kinds of rows are out of order");
   for (int s = 0; s < states; s++) {
     for (int other = 0; other < s; other++)
-      if (entry_of_state[other] == entry_of_state[s]) return dense_fault("states %d and %d share a row", other, s);
+      if (entry_of_state[other] == entry_of_state[s])
+        return fault_text(DENSE_TABLE, "states %d and %d share a row", other, s);
     const char *fault = state_row_fault(t, s);
     if (fault != nullptr) return fault;
   }
@@ -267,9 +260,9 @@ const char *yy_dense_table_fault(const ScannerTables &t) {
     const DenseEntry *row = row_at(dense_next, row_offset(n));
     if (state_of_row[n] != start || row_action[n] != 0 || row_shortcut[n] != 0 ||
         memcmp(row, row_at(dense_next, entry_of_state[start]), 256 * sizeof(DenseEntry)) != 0)
-      return dense_fault("the restart row of condition %d is not its start state's", n);
+      return fault_text(DENSE_TABLE, "the restart row of condition %d is not its start state's", n);
     if (entry_of_start[2 * n + 1] != entry_of_state[start])
-      return dense_fault("condition %d does not start in its start state", n);
+      return fault_text(DENSE_TABLE, "condition %d does not start in its start state", n);
   }
   return nullptr;
 }

@@ -18,9 +18,7 @@
 // states it leaves on the stack.
 #include "parse_engine.h"
 
-#include <cstdarg>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -251,16 +249,7 @@ static void expand_tables() {
 // automaton on a stack from the state that shifts, and every fold by making its reductions one
 // at a time from every state that could lie below.
 
-static char parse_fault_text[192];  // what expanded_tables_fault returns
-
-[[gnu::format(printf, 1, 2)]] static const char *parse_fault(const char *format, ...) {
-  va_list args;
-  va_start(args, format);
-  int length = snprintf(parse_fault_text, sizeof parse_fault_text, "parse engine tables: ");
-  vsnprintf(parse_fault_text + length, sizeof parse_fault_text - static_cast<size_t>(length), format, args);
-  va_end(args);
-  return parse_fault_text;
-}
+constexpr char EXPANDED_TABLES[] = "parse engine tables";  // the heading of every fault found here
 
 namespace {
 
@@ -304,16 +293,18 @@ static bool run_matches(const PackedRun &run, const ShiftChain &chain) {
 // names its next reduction.
 static const char *chain_fault(int state, int symbol, const ShiftChain &chain, int target) {
   if (chain.target != target)
-    return parse_fault("state %d on symbol %d shifts into %d, not %d", state, symbol, chain.target, target);
+    return fault_text(EXPANDED_TABLES, "state %d on symbol %d shifts into %d, not %d", state, symbol, chain.target,
+                      target);
   PackedRun run{{state, target}, 2, 0, 0};
   bool matched = run_matches(run, chain);
   while (!matched && packed_reduce(&run)) matched = run_matches(run, chain);
   if (!matched)
-    return parse_fault("the chain of state %d on symbol %d is not what the packed tables do", state, symbol);
+    return fault_text(EXPANDED_TABLES, "the chain of state %d on symbol %d is not what the packed tables do", state,
+                      symbol);
   bool reads = state_base[chain.final] != PARSE_NO_ENTRY;
   int then = reads || rule_length[state_default[chain.final]] == 0 ? 0 : state_default[chain.final];
   if (chain.final_reads != reads || chain.final_rule != then || chain.final_row != action_row(chain.final))
-    return parse_fault("the chain of state %d on symbol %d ends wrong", state, symbol);
+    return fault_text(EXPANDED_TABLES, "the chain of state %d on symbol %d ends wrong", state, symbol);
   return nullptr;
 }
 
@@ -327,20 +318,23 @@ static const char *fold_fault(int rule) {
   for (int folds = 0;; folds++) {
     if (popped == step.length && lhs - PARSE_FIRST_NONTERMINAL == step.nonterminal) {
       if (action == step.action) return nullptr;
-      return parse_fault("rule %d is made as a step that runs action %d, not %d", rule, step.action, action);
+      return fault_text(EXPANDED_TABLES, "rule %d is made as a step that runs action %d, not %d", rule, step.action,
+                        action);
     }
     if (popped > step.length || folds == PARSE_RULE_COUNT)
-      return parse_fault("rule %d is made as a step that the packed tables do not make", rule);
+      return fault_text(EXPANDED_TABLES, "rule %d is made as a step that the packed tables do not make", rule);
     int next = 0;
     for (int below = 0; below < PARSE_STATE_COUNT; below++) {
       int entered = packed_goto(lhs - PARSE_FIRST_NONTERMINAL, below);
       int then = state_base[entered] == PARSE_NO_ENTRY ? state_default[entered] : 0;
       if (then == 0 || (next != 0 && then != next) || rule_length[then] == 0)
-        return parse_fault("rule %d is folded, but from state %d its goto does not reduce at once", rule, below);
+        return fault_text(EXPANDED_TABLES, "rule %d is folded, but from state %d its goto does not reduce at once",
+                          rule, below);
       next = then;
     }
     if (rule_action[next] != action_none) {
-      if (action != action_none) return parse_fault("rule %d is folded with rule %d, and both run actions", rule, next);
+      if (action != action_none)
+        return fault_text(EXPANDED_TABLES, "rule %d is folded with rule %d, and both run actions", rule, next);
       action = rule_action[next];
     }
     popped += rule_length[next] - 1;
@@ -356,11 +350,11 @@ static int packed_step_of(int state, int symbol) {
 }
 
 const char *expanded_tables_fault() {
-  if (!tables_expanded) return parse_fault("not expanded");
+  if (!tables_expanded) return fault_text(EXPANDED_TABLES, "not expanded");
   for (int state = 0; state < PARSE_STATE_COUNT; state++) {
     for (int nonterminal = 0; nonterminal < PARSE_NONTERMINAL_COUNT; nonterminal++)
       if (dense_goto[state][nonterminal] != packed_goto(nonterminal, state))
-        return parse_fault("the goto of state %d on nonterminal %d", state, nonterminal);
+        return fault_text(EXPANDED_TABLES, "the goto of state %d on nonterminal %d", state, nonterminal);
   }
   for (int rule = 1; rule <= PARSE_RULE_COUNT; rule++) {
     const char *fault = fold_fault(rule);
@@ -369,17 +363,18 @@ const char *expanded_tables_fault() {
   for (int state = 0; state < PARSE_STATE_COUNT; state++) {
     bool reads = state_base[state] != PARSE_NO_ENTRY;
     if (dense_action[state][0] != (reads ? READ_FIRST : -state_default[state]))
-      return parse_fault("state %d without a lookahead", state);
+      return fault_text(EXPANDED_TABLES, "state %d without a lookahead", state);
     for (int symbol = 0; symbol < PARSE_FIRST_NONTERMINAL; symbol++) {
       int want = packed_step_of(state, symbol);
       ActionStep step = dense_action[state][symbol + 1];
       if (want <= 0) {
-        if (step != want) return parse_fault("state %d on symbol %d gives %d, not %d", state, symbol, step, want);
+        if (step != want)
+          return fault_text(EXPANDED_TABLES, "state %d on symbol %d gives %d, not %d", state, symbol, step, want);
         continue;
       }
       bool is_chain = step > 0 && step % static_cast<ActionStep>(sizeof(ShiftChain)) == 0 &&
                       static_cast<size_t>(step) < sizeof shift_chains;
-      if (!is_chain) return parse_fault("state %d on symbol %d names no chain", state, symbol);
+      if (!is_chain) return fault_text(EXPANDED_TABLES, "state %d on symbol %d names no chain", state, symbol);
       const char *fault = chain_fault(state, symbol, chain_at(step), want);
       if (fault != nullptr) return fault;
     }
