@@ -31,7 +31,7 @@ void refuse_nul_in_match();
 
 // The rule action for the opening backslash and each piece of a quoted name: the match is
 // collected in the token text, and the scanner stays in, or enters, `condition`. Inline, so
-// that each program's build decides where it goes: a quoted name takes a match a character.
+// that each program's profile-guided build places it: a quoted name takes a match a character.
 inline int collect_quoted_piece(int condition) {
   refuse_nul_in_match();
   token_text_append_match();

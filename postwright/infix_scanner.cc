@@ -36,8 +36,6 @@ void stop_on_illegal_character(const char *) {
   return ID;
 }
 
-[[gnu::noinline]] static int collect_quoted_char() { return collect_quoted_piece(QUOTED_NAME); }
-
 [[gnu::noinline]] static int start_comment() {
   yy_begin(COMMENT_LINE);
   return YY_NO_TOKEN;
@@ -70,7 +68,7 @@ int yy_rule_action(int action) {
     case RULE_QUOTE_OPEN:
     case RULE_QUOTE_BACKSLASHES:
     case RULE_QUOTE_CHAR:
-      return collect_quoted_char();
+      return collect_quoted_piece(QUOTED_NAME);
     case RULE_QUOTE_CLOSE:
     case RULE_QUOTE_CLOSE_ARGS:
       return finish_quoted_name();
