@@ -9,6 +9,7 @@ int yy_is_terminal(int) { return 0; }
 int yy_rule_action(int action) {
   switch (action) {
     case RULE_QUOTE_OPEN:
+    case RULE_QUOTE_OPEN_ESCAPE:
       yy_begin(QUOTED_NAME);
       return YY_NO_TOKEN;
     case RULE_COMMENT_OPEN:
@@ -20,7 +21,7 @@ int yy_rule_action(int action) {
       yy_begin(NORMAL);
       return action;
     case RULE_QUOTE_BACKSLASHES:
-    case RULE_QUOTE_CHAR:
+    case RULE_QUOTE_TEXT:
     case RULE_BLANK:
     case RULE_NEWLINE:
     case RULE_DEFAULT:

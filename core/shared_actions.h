@@ -29,9 +29,10 @@ int take_comment_line(const char *rest, size_t rest_length);
 // one, inside a name or a comment, is refused like any other byte outside the language.
 void refuse_nul_in_match();
 
-// The rule action for the opening backslash and each piece of a quoted name: the match is
-// collected in the token text, and the scanner stays in, or enters, `condition`. Inline, so
-// that each program's profile-guided build places it: a quoted name takes a match a character.
+// The rule action for the opening backslash and each piece of a quoted name that is not one
+// match of its own (one with an escaped backslash, or across lines): the match is collected in
+// the token text, and the scanner stays in, or enters, `condition`. Inline, so that each
+// program's profile-guided build places it.
 inline int collect_quoted_piece(int condition) {
   refuse_nul_in_match();
   token_text_append_match();

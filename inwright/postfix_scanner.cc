@@ -166,6 +166,14 @@ int yy_rule_action(int action) {
     case RULE_TARGET:
     case RULE_TARGET_ARGS:
       return readable_form ? readable_hold_target(yy_token_text, yy_token_length) : write_target();
+    case RULE_QUOTED_NAME:
+    case RULE_QUOTED_NAME_ARGS:
+      refuse_nul_in_match();
+      return push_operand();
+    case RULE_QUOTED_TARGET:
+    case RULE_QUOTED_TARGET_ARGS:
+      refuse_nul_in_match();
+      return readable_form ? readable_hold_target(yy_token_text, yy_token_length) : write_target();
     case RULE_QUOTE_CLOSE_TARGET:
     case RULE_QUOTE_CLOSE_ARGS_TARGET:
       return close_quoted_name(true);
@@ -173,8 +181,9 @@ int yy_rule_action(int action) {
     case RULE_QUOTE_CLOSE_ARGS:
       return close_quoted_name(false);
     case RULE_QUOTE_OPEN:
+    case RULE_QUOTE_OPEN_ESCAPE:
     case RULE_QUOTE_BACKSLASHES:
-    case RULE_QUOTE_CHAR:
+    case RULE_QUOTE_TEXT:
       return collect_quoted_piece(QUOTED_NAME);
     case RULE_BLANK:
       return YY_NO_TOKEN;

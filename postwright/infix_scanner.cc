@@ -36,6 +36,13 @@ void stop_on_illegal_character(const char *) {
   return ID;
 }
 
+// A quoted name read as one match: the match is its fragment, with a name's blank.
+[[gnu::noinline]] static int take_quoted_name() {
+  refuse_nul_in_match();
+  enqueue_match(true);
+  return ID;
+}
+
 [[gnu::noinline]] static int start_comment() {
   yy_begin(COMMENT_LINE);
   return YY_NO_TOKEN;
@@ -65,9 +72,13 @@ int yy_rule_action(int action) {
     case RULE_NEWLINE:
       current_line++;
       return YY_NO_TOKEN;
+    case RULE_QUOTED_NAME:
+    case RULE_QUOTED_NAME_ARGS:
+      return take_quoted_name();
     case RULE_QUOTE_OPEN:
+    case RULE_QUOTE_OPEN_ESCAPE:
     case RULE_QUOTE_BACKSLASHES:
-    case RULE_QUOTE_CHAR:
+    case RULE_QUOTE_TEXT:
       return collect_quoted_piece(QUOTED_NAME);
     case RULE_QUOTE_CLOSE:
     case RULE_QUOTE_CLOSE_ARGS:

@@ -52,6 +52,8 @@ const std::vector<Case> &cases() {
          "x(t-1)&t-1;\n-|5;\n(f()|g(a,-1))&-12;\n"),
       ok("t-1 is exactly three characters", "t-2 & ;\nt-12 & ;\ntx ;\n", "t&-2;\nt-1&2;\ntx;\n"),
       ok("quoted names", "\\a b\\ \\e\\\\f\\ | ;\n\\in 1\\(t-1) ;\n", "\\a b\\|\\e\\\\f\\;\n\\in 1\\(t-1);\n"),
+      ok("quoted targets", "\\t\\ =\\a\\ \\b\\\\c\\ &;\n\\u\\\\v\\(1) =\\w\\(t-1) !;\n\\\\ =\\x\\\\\\ ;\n",
+         "\\t\\ =\\a\\&\\b\\\\c\\;\n\\u\\\\v\\(1) =!\\w\\(t-1);\n\\\\ =\\x\\\\\\;\n"),
       ok("targets", "\\q\\ = a ;\ny(t-1) = b ;\n\\r\\(i) = c ;\n", "\\q\\ =a;\ny(t-1) =b;\n\\r\\(i) =c;\n"),
       ok("braces, blank lines, blanks and tabs", "{\n\n\t a \t ; }\n", "{\n\na;}\n"),
       ok("comments are copied at once", "-- note\ny = a b\n-- inside\n& ;\n---x\n",

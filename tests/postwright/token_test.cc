@@ -102,6 +102,9 @@ TEST_F(TokenTest, TokenSequences) {
       {"quoted name with arguments", "\\a b\\(1)", {ID}, {"\\a b\\(1) "}, 1, ""},
       {"blank before arguments", "\\a b\\ (1)", {ID, '(', INT_EXPR, ')'}, {"\\a b\\ ", "1"}, 1, ""},
       {"doubled backslash", "\\a\\\\b\\", {ID}, {"\\a\\\\b\\ "}, 1, ""},
+      {"doubled backslash last", "\\a\\\\\\ b", {ID, ID}, {"\\a\\\\\\ ", "b "}, 1, ""},
+      {"empty quoted name", "\\\\ \\\\\\\\", {ID, ID}, {"\\\\ ", "\\\\\\\\ "}, 1, ""},
+      {"unclosed arguments after a quoted name", "\\a\\(b", {ID, '(', ID}, {"\\a\\ ", "b "}, 1, ""},
       {"anything but newline in a quoted name", "\\+*;\t-- \\", {ID}, {"\\+*;\t-- \\ "}, 1, ""},
       {"newline in a quoted name", "\\a\nb\\ c\n", {ID, ID}, {"\\ab\\ ", "c "}, 2, "\n"},
       {"work buffer reused",
@@ -128,10 +131,12 @@ TEST_F(TokenTest, WorkBufferGrowsForAnyLength) {
   for (size_t length : {size_t{1}, size_t{2}, size_t{3}, size_t{4}, size_t{5}, size_t{31}, size_t{70001}}) {
     const std::string name(length, 'n');
     const std::string quoted = "\\" + std::string(length, ' ') + "\\";
+    const std::string escaped = "\\" + std::string(length, ' ') + "\\\\\\";  // taken piece by piece
     const std::string comment = "--" + std::string(length, 'c');
-    Scan s = scan(name + " " + quoted + comment + "\n" + comment);
-    EXPECT_EQ(s.tokens, (std::vector<int>{ID, ID, COMMENT, COMMENT})) << length;
-    EXPECT_EQ(s.fragments, (std::vector<std::string>{name + " ", quoted + " ", comment + "\n", comment})) << length;
+    Scan s = scan(name + " " + quoted + " " + escaped + comment + "\n" + comment);
+    EXPECT_EQ(s.tokens, (std::vector<int>{ID, ID, ID, COMMENT, COMMENT})) << length;
+    EXPECT_EQ(s.fragments, (std::vector<std::string>{name + " ", quoted + " ", escaped + " ", comment + "\n", comment}))
+        << length;
     EXPECT_GE(token_text_size, length + 3);
   }
 }
