@@ -239,12 +239,24 @@ static FILE *open_duplicate(int fd, const char *mode) {
   int copy = dup(fd);
   if (copy == -1) return nullptr;
   FILE *stream = fdopen(copy, mode);
-  if (stream == nullptr) close(copy);
+  if (stream == nullptr) {
+    int reason = errno;
+    close(copy);
+    errno = reason;
+  }
+  return stream;
+}
+
+// A stream that could not be opened for want of memory (the C library allocates the stream's
+// record) ends the run as every other allocation failure does, not as a missing file.
+static FILE *opened_or_out_of_memory(FILE *stream, const char *who) {
+  if (stream == nullptr && errno == ENOMEM) die(who);
   return stream;
 }
 
 FILE *open_input(const char *path) {
-  FILE *input = is_standard_stream(path) ? open_duplicate(STDIN_FILENO, "r") : fopen(path, "r");
+  FILE *input = opened_or_out_of_memory(is_standard_stream(path) ? open_duplicate(STDIN_FILENO, "r") : fopen(path, "r"),
+                                        "open_input");
   struct stat status {};
   if (input != nullptr && fstat(fileno(input), &status) == 0 && S_ISDIR(status.st_mode)) {
     fclose(input);
@@ -254,7 +266,8 @@ FILE *open_input(const char *path) {
 }
 
 FILE *open_output(const char *path) {
-  return is_standard_stream(path) ? open_duplicate(STDOUT_FILENO, "w") : fopen(path, "w");
+  return opened_or_out_of_memory(is_standard_stream(path) ? open_duplicate(STDOUT_FILENO, "w") : fopen(path, "w"),
+                                 "open_output");
 }
 
 bool is_same_file(FILE *input, const char *output_path) {

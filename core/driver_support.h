@@ -62,7 +62,9 @@ void print_time_banner(const char *label);
 // Opens the input file for reading in text mode, or returns null. A directory counts as a
 // file that cannot be opened: the C library opens it, but the first read would fail and end
 // the run with the scanner's fatal read error after the output was already created. "-" is
-// a stream of its own on standard input's file, so closing it leaves stdin alone.
+// a stream of its own on standard input's file, so closing it leaves stdin alone. When the C
+// library has no memory for the stream, the run ends as out of memory (die), not as a file
+// that cannot be opened; the same holds for open_output.
 FILE *open_input(const char *path);
 
 // Creates or empties the output file for writing in text mode, or returns null. "-" is a

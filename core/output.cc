@@ -4,9 +4,14 @@
 FILE *output_stream = nullptr;
 OutputBuffer output_buffer = {0, {}};
 
+// Whether bytes handed on now would reach the file right after the ones before them. Once a
+// write has failed, the file ends where the lost block began; a later block written after it
+// would leave a gap, so the file would no longer be a prefix of the output.
+static bool output_writable() { return output_stream != nullptr && ferror(output_stream) == 0; }
+
 void output_flush() {
   if (output_buffer.used == 0) return;
-  if (output_stream != nullptr) fwrite(output_buffer.bytes, 1, output_buffer.used, output_stream);
+  if (output_writable()) fwrite(output_buffer.bytes, 1, output_buffer.used, output_stream);
   output_buffer.used = 0;
 }
 
@@ -15,7 +20,7 @@ void output_long_text(const char *text, size_t length) {
   if (length < OUTPUT_BUFFER_SIZE) {
     memcpy(output_buffer.bytes, text, length);
     output_buffer.used = length;
-  } else if (output_stream != nullptr) {
+  } else if (output_writable()) {
     fwrite(text, 1, length, output_stream);
   }
 }

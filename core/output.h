@@ -33,6 +33,7 @@ struct OutputBuffer {
 extern OutputBuffer output_buffer;
 
 // Hands everything gathered to output_stream (fwrite; a failure shows in its error indicator).
+// After a failed write nothing more is handed on: the file keeps what was written before it.
 void output_flush();
 
 // Writes `length` bytes that do not fit in what is left of the buffer.

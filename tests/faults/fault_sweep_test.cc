@@ -1,0 +1,178 @@
+// Both programs with one call failing: for each row of the table and each kind of call
+// (allocation, read, write, flush, close), a run with the preloaded fault library counts the
+// calls of a clean run, then one run per call fails that call alone. Every run must end with
+// the status and the message its failure calls for, or exactly as the clean run did when the
+// failure costs nothing (the C library survives a failed allocation of a stream buffer, or a
+// failed close of the input): never a crash, a sanitizer report, success after data was
+// lost, or an output file that is not a prefix of the clean run's.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "program_runner.h"
+
+namespace {
+
+struct Program {
+  const char *exe;
+  const char *output_failure;           // a write to the output file failed
+  const char *standard_output_failure;  // a write of the banners failed
+};
+const Program POSTWRIGHT = {POSTWRIGHT_EXE, "Cannot write output file.\nExiting\n",
+                            "Cannot write standard output.\nExiting\n"};
+const Program INWRIGHT = {INWRIGHT_EXE, "Error writing output file.\nExiting\n",
+                          "Error writing standard output.\nExiting\n"};
+
+struct Row {
+  const char *name;
+  const Program *program;
+  std::vector<std::string> options;
+  std::string input;
+};
+
+[[maybe_unused]] std::string repeated(const std::string &text, int times) {
+  std::string all;
+  for (int i = 0; i < times; i++) all += text;
+  return all;
+}
+
+// Small inputs that reach every kind of statement, a comment and braces; the faulty ones
+// reach the error messages. The sanitizer build's tiny buffers make each one cross many
+// refills and flushes.
+const std::vector<Row> &rows() {
+  static const std::vector<Row> table = {
+      {"postwright", &POSTWRIGHT, {}, "y = a | b & !(k | 0);\n{ z = x(t-1) & \\q r\\; }\n-- note\nw = -;\n"},
+      {"postwright quiet", &POSTWRIGHT, {"-q"}, "y = a | b;\n-- note\n"},
+      {"postwright parse error", &POSTWRIGHT, {}, "y = a;\nz = a |;\n"},
+      {"postwright illegal byte", &POSTWRIGHT, {}, "y = a;\nz = a ~ b;\n"},
+      {"inwright", &INWRIGHT, {}, "y = a b & d ! | ;\n{ z = x(t-1) \\q r\\ & ; }\n-- note\n"},
+      {"inwright readable", &INWRIGHT, {"-r"}, "y = a b k 0|!&| ;\nz = a b | c & ;\n"},
+      {"inwright missing operand", &INWRIGHT, {}, "y = a ;\nz = a & ;\n"},
+      {"inwright illegal byte", &INWRIGHT, {}, "y = a ;\nz = a ~ ;\n"},
+#ifndef SMALL_TEST_BUFFERS
+      // Output of more than one block of the output buffer, and input of several refills: the
+      // sanitizer build's tiny buffers give the small inputs that many, and these thousands.
+      {"postwright long", &POSTWRIGHT, {"-q"}, repeated("y = a & b;\n", 30000)},
+      {"inwright long", &INWRIGHT, {"-q"}, repeated("y = a b & ;\n", 60000)},
+#endif
+  };
+  return table;
+}
+
+const char *const KINDS[] = {"alloc", "read", "write", "flush", "close"};
+
+// What the fault library wrote at the run's exit: the calls made of each kind, whether the
+// failing call was reached ("injected") and on which descriptor ("descriptor").
+std::map<std::string, long> read_report(const std::string &path) {
+  std::map<std::string, long> report;
+  std::ifstream file(path);
+  std::string key;
+  long value = 0;
+  while (file >> key >> value) report[key] = value;
+  return report;
+}
+
+struct FaultRun {
+  RunResult result;
+  std::map<std::string, long> report;
+};
+
+FaultRun run_with_fault(const Row &row, const std::string &kind, long at, const std::string &report) {
+  setenv("LD_PRELOAD", FAULT_SHIM, 1);
+  setenv("FAULT_REPORT", report.c_str(), 1);
+  setenv("FAULT_KIND", kind.c_str(), 1);
+  setenv("FAULT_AT", std::to_string(at).c_str(), 1);
+  std::remove(report.c_str());
+  FaultRun run{run_conversion(row.program->exe, row.input, row.options), {}};
+  for (const char *name : {"LD_PRELOAD", "FAULT_REPORT", "FAULT_KIND", "FAULT_AT"}) unsetenv(name);
+  run.report = read_report(report);
+  return run;
+}
+
+bool ends_with(const std::string &text, const std::string &end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool same_run(const RunResult &a, const RunResult &b) {
+  return a.status == b.status && a.out == b.out && a.err == b.err && a.output_exists == b.output_exists &&
+         a.output == b.output;
+}
+
+// Whether standard error ends with the message that the failure of a call of `kind` calls for,
+// with the status that goes with it.
+bool failed_as_it_should(const Row &row, const std::string &kind, const RunResult &r) {
+  static const std::regex out_of_memory("out of dynamic memory in [a-z_]+\\(\\)\n$");
+  if (kind == "alloc") return r.status == 2 && std::regex_search(r.err, out_of_memory);
+  if (kind == "read") return r.status == 2 && ends_with(r.err, "input in flex scanner failed\n");
+  return r.status == 1 &&
+         (ends_with(r.err, row.program->output_failure) || ends_with(r.err, row.program->standard_output_failure));
+}
+
+// How a run with a failing call ended: ENDED_* when it ended as it should, otherwise a text
+// that says what went wrong.
+const std::string ENDED_AS_CLEAN = "as the clean run";
+const std::string ENDED_FAILED = "with the failure's status and message";
+const std::string ENDED_OWN_FAULT = "with the input fault's status, a write lost";
+
+std::string judge(const Row &row, const std::string &kind, const RunResult &clean, const FaultRun &run) {
+  const RunResult &r = run.result;
+  if (r.status >= 128) return "ended by signal " + std::to_string(r.status - 128);
+  if (r.err.find("Sanitizer") != std::string::npos || r.err.find("runtime error") != std::string::npos) {
+    return "sanitizer report";
+  }
+  if (run.report.count("injected") == 0 || run.report.at("injected") != 1) return "the failing call was not reached";
+  if (r.output_exists && clean.output.compare(0, r.output.size(), r.output) != 0) {
+    return "output is not a prefix of the clean run's";
+  }
+  if (same_run(r, clean)) return ENDED_AS_CLEAN;
+  if (failed_as_it_should(row, kind, r)) return ENDED_FAILED;
+  // A run that fails anyway on its input ends with its own status and message when a write
+  // of its message or of the output made before the fault is lost.
+  if (clean.status != 0 && r.status == clean.status) return ENDED_OWN_FAULT;
+  return "status " + std::to_string(r.status) + ", standard error \"" + r.err + "\"";
+}
+
+class FaultSweep : public testing::TestWithParam<Row> {};
+
+TEST_P(FaultSweep, EveryFailingCallEndsWell) {
+  const Row &row = GetParam();
+  const std::string dir = make_scratch_dir(), report = dir + "/report";
+  const FaultRun clean = run_with_fault(row, "none", 0, report);
+  ASSERT_FALSE(clean.report.empty()) << "the fault library wrote no report";
+  for (const char *kind : KINDS) {
+    long calls = clean.report.at(kind);
+    std::map<std::string, int> endings;
+    for (long at = 1; at <= calls; at++) {
+      FaultRun run = run_with_fault(row, kind, at, report);
+      std::string ending = judge(row, kind, clean.result, run);
+      endings[ending]++;
+      bool good = ending == ENDED_AS_CLEAN || ending == ENDED_FAILED || ending == ENDED_OWN_FAULT;
+      EXPECT_TRUE(good) << kind << " call " << at << " of " << calls << ": " << ending << "\n--- stdout:\n"
+                        << run.result.out << "\n--- output:\n"
+                        << run.result.output;
+    }
+    // The tally, for the record of what the sweep reached.
+    printf("%s: %ld %s calls failed in turn", row.name, calls, kind);
+    for (const auto &[ending, count] : endings) printf("; %d ended %s", count, ending.c_str());
+    printf("\n");
+  }
+  remove_scratch_dir(dir);
+}
+
+void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
+
+INSTANTIATE_TEST_SUITE_P(Rows, FaultSweep, testing::ValuesIn(rows()), [](const testing::TestParamInfo<Row> &info) {
+  std::string name = info.param.name;
+  for (char &c : name) c = isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
+});
+
+}  // namespace
