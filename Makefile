@@ -15,13 +15,17 @@
 #   make bench    build (optimised) and run the benchmarks
 #   make fuzz     build the fuzz targets (clang, libFuzzer, sanitizers) and run each for
 #                 FUZZ_SECONDS (default 60) on inputs of up to FUZZ_MAX_LEN bytes (4096);
-#                 new inputs go to build/fuzz/corpus, not the tree
+#                 new inputs go to build/fuzz/corpus, not the tree; the fuzz build's buffers
+#                 are a few bytes, so that these inputs cross refills and flushes
+#   make coverage build with clang's source-based coverage (build/coverage), run the tests
+#                 and replay the fuzz corpora (build/fuzz/corpus too, after make fuzz), and
+#                 print the share of the programs' lines reached and every line not reached
 
 PREFIX ?= /usr/local
 FUZZ_SECONDS ?= 60
 FUZZ_MAX_LEN ?= 4096
 
-.PHONY: all deps configure programs build run check check-huge dev install package bench fuzz clean
+.PHONY: all deps configure programs build run check check-huge dev install package bench fuzz coverage clean
 
 all: build
 
@@ -65,6 +69,11 @@ fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz
 	sh fuzz/run.sh build/fuzz $(FUZZ_SECONDS) $(FUZZ_MAX_LEN)
+
+coverage: deps
+	cmake --preset coverage
+	cmake --build --preset coverage
+	sh tests/coverage.sh build/coverage build/fuzz/corpus
 
 clean:
 	rm -rf build

@@ -4,8 +4,13 @@
 // the same text. inwright's infix is canonical (no blanks, a pair of parentheses around every
 // group below the root, double negations dropped), so the first pass may change the text but
 // the second must not. inwright's readable form of the same postfix must come back from
-// postwright as the postfix that the default form gives. Anything else aborts with the texts
-// that show it.
+// postwright as the postfix that the default form gives.
+//
+// The same bytes also drive the check of meaning: they build a valid program over a fixed set
+// of operands (meaning.h), and under several assignments of the operands each of its
+// statements must have one Boolean value as written, in the postfix postwright writes for it
+// (evaluated with a stack), and in both infix forms inwright writes back. Anything else aborts
+// with the texts that show it.
 //
 // One refusal is the notations' limit, not a fault: postwright's parser holds fewer than
 // PARSE_STACK_MAX states and reports deeper nesting as a parse error, while inwright writes
@@ -15,8 +20,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "harness.h"
+#include "meaning.h"
 #include "parse_engine.h"
 #include "program_run.h"
 
@@ -30,6 +38,10 @@ struct Paths {
   std::string infix_again = scratch_path("infix2");
   std::string readable = scratch_path("readable");
   std::string readable_postfix = scratch_path("readable_postfix");
+  std::string program = scratch_path("program");
+  std::string program_postfix = scratch_path("program_postfix");
+  std::string program_infix = scratch_path("program_infix");
+  std::string program_readable = scratch_path("program_readable");
 };
 
 // inwright's infix for the postfix that postwright wrote from `infix_text`.
@@ -79,10 +91,54 @@ void check_readable_form(const Paths &paths, const std::string &input, const std
   }
 }
 
+// Runs `run` (named `program`) from `input` to `output`, which must succeed; returns the text.
+std::string converted(const char *program, int (*run)(const char *, const char *), const std::string &input,
+                      const std::string &output, const std::string &source) {
+  int status = checked_status(program, run(input.c_str(), output.c_str()));
+  if (status != 0) {
+    property_failed("a generated program converts",
+                    std::string(program) + ": status " + std::to_string(status) + "\n--- program:\n" + source);
+  }
+  return read_scratch_file(output);
+}
+
+// The statements' values in `text` under `assignment`; aborts when the text cannot be read.
+std::vector<bool> values_of(const std::string &text, Notation notation, uint32_t assignment,
+                            const std::string &program) {
+  std::vector<bool> values;
+  std::string where;
+  if (!statement_values(text, notation, assignment, &values, &where)) {
+    property_failed("the texts read as the notation says",
+                    where + "\n--- text:\n" + text + "\n--- program:\n" + program);
+  }
+  return values;
+}
+
+void check_meaning(const Paths &paths, const uint8_t *data, size_t size) {
+  std::string program = generate_program(data, size);
+  write_scratch_file(paths.program, reinterpret_cast<const uint8_t *>(program.data()), program.size());
+  std::string postfix = converted("postwright", run_postwright, paths.program, paths.program_postfix, program);
+  std::string infix = converted("inwright", run_inwright, paths.program_postfix, paths.program_infix, program);
+  std::string readable =
+      converted("inwright --readable", run_inwright_readable, paths.program_postfix, paths.program_readable, program);
+  for (uint32_t assignment : operand_assignments(data, size)) {
+    std::vector<bool> meant = values_of(program, NOTATION_INFIX, assignment, program);
+    const std::pair<const std::string *, Notation> forms[] = {
+        {&postfix, NOTATION_POSTFIX}, {&infix, NOTATION_INFIX}, {&readable, NOTATION_INFIX}};
+    for (const auto &[text, notation] : forms) {
+      if (values_of(*text, notation, assignment, program) == meant) continue;
+      property_failed(
+          "every statement keeps its value",
+          "assignment " + std::to_string(assignment) + "\n--- program:\n" + program + "\n--- converted:\n" + *text);
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const Paths paths;
+  check_meaning(paths, data, size);
   write_scratch_file(paths.input, data, size);
   int accepted = checked_status("postwright", run_postwright(paths.input.c_str(), paths.postfix.c_str()));
   if (accepted != 0) return 0;  // refused: no round trip

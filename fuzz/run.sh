@@ -4,8 +4,9 @@
 # niced. New inputs go into a scratch corpus in the build tree (BUILD/corpus/TARGET), never
 # into the repository: copy an input that found a fault into fuzz/corpus/TARGET by hand,
 # after minimising it. Crash inputs are written to BUILD/artifacts; the script fails if any
-# target crashed. Inputs are at most MAX_LEN bytes (default 4096): above 8192 they reach the
-# engine's refills, but run at half the speed.
+# target crashed. Inputs are at most MAX_LEN bytes (default 4096); the fuzz build's buffers
+# are a few bytes (SMALL_BUFFERS), so even short inputs cross the refills, the growth of the
+# input buffer and the output flushes.
 # Usage: fuzz/run.sh BUILD SECONDS [MAX_LEN]
 set -u
 build=$1 seconds=$2 max_len=${3:-4096}
