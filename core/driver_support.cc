@@ -12,6 +12,7 @@
 #include <ctime>
 #include <initializer_list>
 
+#include "error_report.h"
 #include "fragment_queue.h"
 #include "output.h"
 #include "process.h"
@@ -29,7 +30,11 @@ constexpr long NANOSECONDS_PER_HUNDREDTH = 10000000;
 constexpr int FILE_ARGUMENTS = 2;        // input, output
 constexpr int STANDARD_DESCRIPTORS = 3;  // 0, 1 and 2: standard input, output and error
 
-CommandLine command_line = {nullptr, nullptr, false};
+CommandLine command_line = {nullptr, nullptr, false, false, 0, nullptr};
+
+// Which of the standard descriptors were closed when the program started: "-" names nothing
+// then, and the /dev/null put in its place must not take or give the data.
+static bool standard_descriptor_closed[STANDARD_DESCRIPTORS] = {};
 
 void core_reset() {
   if (yy_input_stream != nullptr) fclose(yy_input_stream);  // still open when the run ended early
@@ -37,13 +42,16 @@ void core_reset() {
   output_reset();
   fragment_queue_reset();
   token_text_reset();
-  command_line = {nullptr, nullptr, false};
+  command_line = {nullptr, nullptr, false, false, 0, nullptr};
   message_stream = stdout;
+  error_reporting = {ErrorFormat::classic, false, STANDARD_INPUT_LABEL, 0};
+  for (bool &closed : standard_descriptor_closed) closed = false;
 }
 
 void open_standard_descriptors(const char *program) {
   for (int fd = 0; fd < STANDARD_DESCRIPTORS; fd++) {
     if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    standard_descriptor_closed[fd] = true;
     // The lowest free descriptor is `fd`, since the ones below it are open by now.
     int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
     if (opened == fd) continue;
@@ -58,12 +66,21 @@ static bool is_standard_stream(const char *path) { return strcmp(path, STANDARD_
 
 // The options both programs take. --help lists the flags first, the shared ones before the
 // program's own, then --help and --version.
-enum SharedOption { OPTION_QUIET, OPTION_HELP, OPTION_VERSION, SHARED_OPTION_COUNT };  // ORDER SHARED_OPTIONS
+enum SharedOption {  // ORDER SHARED_OPTIONS
+  OPTION_QUIET,
+  OPTION_CHECK,
+  OPTION_ERROR_FORMAT,
+  OPTION_HELP,
+  OPTION_VERSION,
+  SHARED_OPTION_COUNT
+};
 static const CommandOption SHARED_OPTIONS[SHARED_OPTION_COUNT] = {
     // ORDER SHARED_OPTIONS
-    {"quiet", 'q', "print no start and stop lines", &command_line.quiet},
-    {"help", NO_SHORT_NAME, "display this help and exit", nullptr},
-    {"version", NO_SHORT_NAME, "output version information and exit", nullptr},
+    {"quiet", 'q', "print no start and stop lines", &command_line.quiet, nullptr},
+    {"check", NO_SHORT_NAME, "report every error of every file named; write nothing", &command_line.check, nullptr},
+    {"error-format", NO_SHORT_NAME, "classic (the default), gnu (FILE:LINE:COLUMN: ...) or json", nullptr, "FORMAT"},
+    {"help", NO_SHORT_NAME, "display this help and exit", nullptr, nullptr},
+    {"version", NO_SHORT_NAME, "output version information and exit", nullptr, nullptr},
 };
 static const CommandOption AMBIGUOUS_OPTION = {};  // what a prefix of several long names finds
 
@@ -84,31 +101,44 @@ static const char HELP_TEXT[] =
     "\n"
     "A file name of - is standard input or standard output; with - as the output, the start\n"
     "and stop lines and the messages go to standard error. A file named - is ./-, and -- ends\n"
-    "the options. File names after the second are ignored.\n"
+    "the options. A third file name is refused; --check takes any number of files.\n"
     "\n"
-    "Exit status: 0 if the whole input was converted, 1 for an error in the input or the\n"
-    "command line or a file that cannot be opened or written, 2 if memory ran out.\n"
+    "In the gnu and json formats every message goes to standard error, with its file, line and\n"
+    "column (counted in bytes from 1, a tab being one column).\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the whole input was converted, or every file checked is clean\n"
+    "  1  an error in the input or the command line, or a file that cannot be opened or written\n"
+    "  2  memory ran out, or an internal error\n"
     "\n"
     "Full documentation: man %s\n";
+
+// "quiet", or "error-format=FORMAT"; returns its length.
+static int option_name(const CommandOption *option, char *name, size_t size) {
+  if (option->value_name == nullptr) return snprintf(name, size, "%s", option->long_name);
+  return snprintf(name, size, "%s=%s", option->long_name, option->value_name);
+}
 
 // One line a option, "  -q, --quiet    print ...", the descriptions in one column two blanks
 // after the longest name.
 static void print_option_lines(const ProgramTexts *program) {
   int width = 0;
+  char name[64];
   for (size_t i = 0; i < option_count(program); i++) {
-    int length = static_cast<int>(strlen(option_at(program, i)->long_name));
+    int length = option_name(option_at(program, i), name, sizeof name);
     if (length > width) width = length;
   }
   for (bool flags : {true, false}) {
     for (size_t i = 0; i < option_count(program); i++) {
       const CommandOption *option = option_at(program, i);
-      if ((option->flag != nullptr) != flags) continue;
+      if ((option->flag != nullptr || option->value_name != nullptr) != flags) continue;
       if (option->short_name != NO_SHORT_NAME) {
         printf("  -%c, ", option->short_name);
       } else {
         fputs("      ", stdout);
       }
-      printf("--%-*s  %s\n", width, option->long_name, option->help);
+      option_name(option, name, sizeof name);
+      printf("--%-*s  %s\n", width, name, option->help);
     }
   }
 }
@@ -146,6 +176,14 @@ static const CommandOption *find_long_option(const ProgramTexts *program, const 
   return found;
 }
 
+// --error-format's value.
+static void take_error_format(const char *value, const ProgramTexts *program) {
+  if (error_format_named(value, &error_reporting.format)) return;
+  fprintf(stderr, "%s: invalid argument '%s' for '--error-format'\n", program->name, value);
+  fputs("Valid arguments are: 'classic', 'gnu', 'json'\n", stderr);
+  usage_error(program);
+}
+
 static void take_option(const CommandOption *option, const ProgramTexts *program) {
   if (option->flag != nullptr) {
     *option->flag = true;
@@ -156,7 +194,7 @@ static void take_option(const CommandOption *option, const ProgramTexts *program
   }
 }
 
-// "--name" or "--name=value"; none of the options takes a value.
+// "--name" or "--name=value"; only --error-format takes a value, and only after "=".
 static void take_long_option(const char *argument, const ProgramTexts *program) {
   const char *name = argument + 2;
   const char *equals = strchr(name, '=');
@@ -166,6 +204,14 @@ static void take_long_option(const char *argument, const ProgramTexts *program) 
     const char *reason = option == nullptr ? "unrecognized" : "ambiguous";
     fprintf(stderr, "%s: %s option '%s'\n", program->name, reason, argument);
     usage_error(program);
+  }
+  if (option->value_name != nullptr) {
+    if (equals == nullptr) {
+      fprintf(stderr, "%s: option '--%s' requires an argument\n", program->name, option->long_name);
+      usage_error(program);
+    }
+    take_error_format(equals + 1, program);
+    return;
   }
   if (equals != nullptr) {
     fprintf(stderr, "%s: option '--%s' doesn't allow an argument\n", program->name, option->long_name);
@@ -189,17 +235,37 @@ static void take_short_options(const char *argument, const ProgramTexts *program
   }
 }
 
+// What an argument is: an option, "--" (which ends them) or a file operand. The walk of the
+// files after the command line was read sees the same.
+enum class Argument { option, end_of_options, file };
+static Argument kind_of(const char *argument, bool options_ended) {
+  if (options_ended || argument[0] != '-' || argument[1] == '\0') return Argument::file;
+  return strcmp(argument, "--") == 0 ? Argument::end_of_options : Argument::option;
+}
+
+int next_file_operand(int index) {
+  bool options_ended = false;
+  for (int i = 1; i < command_line.argc; i++) {
+    Argument kind = kind_of(command_line.argv[i], options_ended);
+    if (kind == Argument::file && i > index) return i;
+    if (kind == Argument::end_of_options) options_ended = true;
+  }
+  return command_line.argc;
+}
+
 void parse_command_line(int argc, char **argv, const ProgramTexts *program) {
-  const char *files[FILE_ARGUMENTS] = {};
+  const char *files[FILE_ARGUMENTS + 1] = {};
   int file_count = 0;
   bool options_ended = false;
+  command_line.argc = argc;
+  command_line.argv = argv;
   for (int i = 1; i < argc; i++) {
     const char *argument = argv[i];
-    bool is_option = !options_ended && argument[0] == '-' && argument[1] != '\0';
-    if (!is_option) {
-      if (file_count < FILE_ARGUMENTS) files[file_count] = argument;
-      file_count++;  // names after the second are ignored
-    } else if (strcmp(argument, "--") == 0) {
+    Argument kind = kind_of(argument, options_ended);
+    if (kind == Argument::file) {
+      if (file_count <= FILE_ARGUMENTS) files[file_count] = argument;
+      file_count++;
+    } else if (kind == Argument::end_of_options) {
       options_ended = true;
     } else if (argument[1] == '-') {
       take_long_option(argument, program);
@@ -207,9 +273,17 @@ void parse_command_line(int argc, char **argv, const ProgramTexts *program) {
       take_short_options(argument, program);
     }
   }
-  if (file_count < FILE_ARGUMENTS) {
+  if (command_line.check) {
+    if (file_count == 0) {
+      fprintf(stderr, "%s: missing file operand\n", program->name);
+      usage_error(program);
+    }
+    return;
+  }
+  if (file_count != FILE_ARGUMENTS) {
     if (file_count == 0) fprintf(stderr, "%s: missing file operand\n", program->name);
     if (file_count == 1) fprintf(stderr, "%s: missing output file operand after '%s'\n", program->name, files[0]);
+    if (file_count > FILE_ARGUMENTS) fprintf(stderr, "%s: extra operand '%s'\n", program->name, files[FILE_ARGUMENTS]);
     usage_error(program);
   }
   command_line.input_path = files[0];
@@ -234,8 +308,63 @@ void fail(const char *message) {
   end_process(EXIT_INPUT_FAULT);
 }
 
-// A stream of its own on a duplicate of standard descriptor `fd`.
+void refuse_same_file(const char *program, FILE *input, const char *output_path) {
+  if (!is_same_file(input, output_path)) return;
+  errno = 0;  // no reason of the system's
+  fail_on_file(program, output_path, "is the input file", "Input and output are the same file.\nExiting\n");
+}
+
+const char *input_label(const char *path) { return is_standard_stream(path) ? STANDARD_INPUT_LABEL : path; }
+
+void fail_on_file(const char *program, const char *file, const char *what, const char *classic, bool keep_going) {
+  int error_number = errno;
+  if (error_reporting.format == ErrorFormat::classic) {
+    fputs(classic, stderr);
+  } else {
+    report_file_problem(program, file, what, error_number);
+  }
+  if (!keep_going) end_process(EXIT_INPUT_FAULT);
+}
+
+// Checks one file; false when it has an error or cannot be read.
+static bool check_file(const ProgramTexts *program, const char *path, void (*reset)(), void (*run)()) {
+  yy_reset();
+  reset();
+  yy_output_stream = output_stream;  // what the scanner would echo is not shown either
+  error_reporting.file = input_label(path);
+  error_reporting.errors = 0;
+  yy_input_stream = open_input(path);
+  if (yy_input_stream == nullptr) {
+    fail_on_file(program->name, path, "cannot open", "", true);
+    return false;
+  }
+  run();
+  fclose(yy_input_stream);
+  yy_input_stream = nullptr;
+  report_skipped_errors();
+  return error_reporting.errors == 0;
+}
+
+void check_each_file(const ProgramTexts *program, void (*reset)(), void (*run)()) {
+  error_reporting.check = true;
+  if (error_reporting.format == ErrorFormat::classic) error_reporting.format = ErrorFormat::gnu;
+  output_stream = fopen("/dev/null", "w");
+  if (output_stream == nullptr) fail_on_file(program->name, "/dev/null", "cannot open", "");
+  bool clean = true;
+  for (int i = next_file_operand(0); i < command_line.argc; i = next_file_operand(i)) {
+    clean = check_file(program, command_line.argv[i], reset, run) && clean;
+  }
+  output_close();
+  end_process(clean ? EXIT_SUCCESS : EXIT_INPUT_FAULT);
+}
+
+// A stream of its own on a duplicate of standard descriptor `fd`; none when the descriptor
+// was closed at the start.
 static FILE *open_duplicate(int fd, const char *mode) {
+  if (standard_descriptor_closed[fd]) {
+    errno = EBADF;
+    return nullptr;
+  }
   int copy = dup(fd);
   if (copy == -1) return nullptr;
   FILE *stream = fdopen(copy, mode);
@@ -260,6 +389,7 @@ FILE *open_input(const char *path) {
   struct stat status {};
   if (input != nullptr && fstat(fileno(input), &status) == 0 && S_ISDIR(status.st_mode)) {
     fclose(input);
+    errno = EISDIR;
     return nullptr;
   }
   return input;

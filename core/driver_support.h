@@ -15,14 +15,15 @@ constexpr char STANDARD_STREAM_NAME[] = "-";
 
 constexpr char NO_SHORT_NAME = '\0';  // CommandOption::short_name of an option with no short form
 
-// An option that takes no value. Both programs take --quiet, --help and --version; a
+// An option. Both programs take --quiet, --check, --error-format, --help and --version; a
 // program lists the options that only it takes in its ProgramTexts, and the other program
 // refuses them as unknown.
 struct CommandOption {
-  const char *long_name;  // "quiet": --quiet, or any prefix of it that starts no other option
-  char short_name;        // 'q': -q, also run together with others ("-qr"); or NO_SHORT_NAME
-  const char *help;       // what --help says of the option, on the line after its names
-  bool *flag;             // set when the option is given; null for --help and --version, which act at once
+  const char *long_name;   // "quiet": --quiet, or any prefix of it that starts no other option
+  char short_name;         // 'q': -q, also run together with others ("-qr"); or NO_SHORT_NAME
+  const char *help;        // what --help says of the option, on the line after its names
+  bool *flag;              // set when the option is given; null for the others, which act at once
+  const char *value_name;  // "FORMAT": it takes a value, as --name=VALUE or --name VALUE; null: none
 };
 
 // One program's fixed texts and own options for the shared command-line handling.
@@ -39,6 +40,9 @@ struct CommandLine {
   const char *input_path;   // the first file name; "-" is standard input
   const char *output_path;  // the second file name; "-" is standard output
   bool quiet;               // -q, --quiet: no start and stop banners
+  bool check;               // --check: every file named is checked, none is converted
+  int argc;                 // the arguments, to walk the files a check names (next_file_operand)
+  char **argv;
 };
 extern CommandLine command_line;  // all null and false until parse_command_line
 
@@ -49,11 +53,17 @@ void open_standard_descriptors(const char *program);
 
 // Reads the options and the two file names into command_line and the program's own flags.
 // Options may come anywhere among the arguments; "--" ends them. --help and --version print
-// to standard output and end the process with status 0; an unknown option or a missing file
-// name prints one line with the reason and a hint on standard error and ends it with status
-// 1. File names after the second are ignored. With "-" as the output, message_stream becomes standard error, so that
-// standard output carries nothing but the converted text.
+// to standard output and end the process with status 0; an unknown option, a missing file
+// name or a third one prints one line with the reason and a hint on standard error and ends
+// it with status 1, before any file is opened: a mistyped glob must not make a source file
+// the output. With --check any number of files, at least one, may follow. With "-" as the
+// output, message_stream becomes standard error, so that standard output carries nothing but
+// the converted text.
 void parse_command_line(int argc, char **argv, const ProgramTexts *program);
+
+// The index in command_line.argv of the first file operand after `index`, or argc when none
+// is left: a check's files, from next_file_operand(0) on.
+int next_file_operand(int index);
 
 // Prints "LABEL obliczen: H : M : S : C \n" with the local time on message_stream, unless
 // the banners are turned off; LABEL is "Start" or "Stop ".
@@ -87,6 +97,25 @@ void check_standard_output(const ProgramTexts *program);
 // Writes `message` to standard error and ends the process with status 1: the drivers' file
 // failures.
 [[noreturn]] void fail(const char *message);
+
+// A file failure in the format --error-format asks for: `classic`, the program's own wording,
+// in the classic format; else "PROGRAM: FILE: WHAT: REASON" with errno's reason (gnu), or a
+// JSON object. Ends the process with status 1 unless `keep_going` (a check goes on with the
+// next file).
+void fail_on_file(const char *program, const char *file, const char *what, const char *classic,
+                  bool keep_going = false);
+
+// Fails (fail_on_file) when the output named `output_path` is the input file (is_same_file).
+void refuse_same_file(const char *program, FILE *input, const char *output_path);
+
+// The name of `path` in messages: as given, or "<stdin>" for "-".
+const char *input_label(const char *path);
+
+// --check: every file that the command line names is read by `run`, after `reset` has
+// returned the program's state to its start, and every error in it is reported (in the gnu
+// format unless json was asked for); what the run writes goes to /dev/null. Ends the process
+// with status 0 when every file is clean, else 1.
+[[noreturn]] void check_each_file(const ProgramTexts *program, void (*reset)(), void (*run)());
 
 // The part of a driver's reset that both programs share, for tests and fuzz targets that run
 // a driver several times in one process: closes the input a run that ended early left open,

@@ -5,10 +5,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "error_report.h"
 #include "output.h"
 
 void (*end_process_hook)(int status) = nullptr;
 FILE *message_stream = stdout;
+
+// Here rather than with the reports, which read the scanner's buffer: the parse engine asks
+// whether it runs a check without taking the scanner in.
+ErrorReporting error_reporting = {ErrorFormat::classic, false, STANDARD_INPUT_LABEL, 0};
 
 void end_process(int status) {
   output_flush();

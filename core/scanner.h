@@ -74,6 +74,19 @@ constexpr size_t YY_MATCH_SLACK = 16;
 
 constexpr int YY_INITIAL_CONDITION = 0;  // the start condition the scanner starts in
 
+// Where a match lies in the input, for the messages about it. Only the refills and the line
+// ends do any work for it: the offset of a byte is its address plus the bias, which a refill
+// sets; a rule action that ends a line marks where the next one begins. Columns are worked
+// out from the two only when a message needs one.
+extern uintptr_t yy_offset_bias;  // input offset of a byte in the buffer, less its address
+extern uint64_t yy_line_start;    // input offset of the first byte of the line being scanned
+inline uint64_t yy_offset_of(const char *p) { return reinterpret_cast<uintptr_t>(p) + yy_offset_bias; }
+inline void yy_mark_line_start() { yy_line_start = yy_offset_of(yy_token_text + yy_token_length); }
+
+// The input byte at `offset` while the buffer still holds it (the byte after the current
+// match as it was read, not the NUL that ends the match), else -1. For messages only.
+int yy_input_byte(uint64_t offset);
+
 int yy_next_token();
 inline void yy_begin(int condition) { yy_start_state = 2 * condition + 1; }
 

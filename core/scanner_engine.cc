@@ -33,6 +33,7 @@
 #include <cstring>
 
 #include "fragment_queue.h"
+#include "output.h"
 #include "process.h"
 #include "scanner_internal.h"
 
@@ -46,6 +47,8 @@ char yy_held_char = 0;
 size_t yy_char_count = 0;
 char *yy_token_text = nullptr;
 size_t yy_token_length = 0;
+uintptr_t yy_offset_bias = 0;
+uint64_t yy_line_start = 0;
 
 // A dense entry: the offset in bytes of the target's row, its dense number times 1024 (256
 // entries of 4 bytes, one per byte value). In bytes, so that the load it leads to adds it
@@ -309,6 +312,11 @@ static void grow_buffer(yy_buffer *b) {
 static size_t read_input(yy_buffer *b, char *to, size_t room) {
   size_t n = 0;
   if (b->interactive) {
+    // Someone is typing: what the lines so far converted to is shown before the next is read.
+    if (output_stream != nullptr) {
+      output_flush();
+      fflush(output_stream);
+    }
     int c = EOF;
     while (n < room && (c = getc(yy_input_stream)) != EOF) {
       to[n++] = static_cast<char>(c);
@@ -322,10 +330,39 @@ static size_t read_input(yy_buffer *b, char *to, size_t room) {
   return n;
 }
 
+// The last bytes that refills have dropped from the buffer: a message about a place just
+// before the buffer's text (the start of a long line, the line of a statement that lacks its
+// ";", the last line once the input has ended) shows them. A refill reads thousands of bytes
+// and copies these few hundred.
+constexpr size_t DROPPED_KEPT = 512;
+static char dropped[DROPPED_KEPT];
+static uint64_t dropped_offset = 0;  // input offset of dropped[0]
+static size_t dropped_length = 0;
+
+static void keep_dropped_bytes(const char *from, const char *to) {
+  size_t length = static_cast<size_t>(to - from);
+  if (length == 0) return;
+  if (length >= DROPPED_KEPT) {
+    from = to - DROPPED_KEPT;
+    length = DROPPED_KEPT;
+    dropped_length = 0;
+  } else if (dropped_length + length > DROPPED_KEPT) {
+    size_t shift = dropped_length + length - DROPPED_KEPT;
+    memmove(dropped, dropped + shift, dropped_length - shift);
+    dropped_offset += shift;
+    dropped_length -= shift;
+  }
+  if (dropped_length == 0) dropped_offset = yy_offset_of(from);
+  memcpy(dropped + dropped_length, from, length);
+  dropped_length += length;
+}
+
 static RefillResult yy_refill() {
   yy_buffer *b = yy_active_buffer;
   if (yy_scan_pos > b->chars + yy_char_count + 1) yy_fatal("fatal flex scanner internal error--end of buffer missed");
   size_t keep = static_cast<size_t>(yy_scan_pos - yy_token_text - 1);
+  uint64_t kept_from = yy_offset_of(yy_token_text);  // the unfinished text moves to the start
+  keep_dropped_bytes(b->chars, yy_token_text);
   if (yy_token_text != b->chars) memmove(b->chars, yy_token_text, keep);
   if (b->status == buffer_eof_pending) {
     yy_char_count = b->char_count = 0;
@@ -350,7 +387,20 @@ static RefillResult yy_refill() {
   b->chars[yy_char_count] = 0;
   b->chars[yy_char_count + 1] = 0;
   yy_token_text = b->chars;
+  yy_offset_bias = static_cast<uintptr_t>(kept_from) - reinterpret_cast<uintptr_t>(b->chars);
   return result;
+}
+
+int yy_input_byte(uint64_t offset) {
+  if (yy_active_buffer == nullptr) return -1;
+  const char *chars = yy_active_buffer->chars;
+  uint64_t first = yy_offset_of(chars);
+  if (offset < first || offset - first >= yy_char_count) {
+    bool kept = offset >= dropped_offset && offset - dropped_offset < dropped_length;
+    return kept ? static_cast<unsigned char>(dropped[offset - dropped_offset]) : -1;
+  }
+  const char *p = chars + (offset - first);
+  return static_cast<unsigned char>(p == yy_scan_pos ? yy_held_char : *p);
 }
 
 bool yy_match_has_nul() { return memchr(yy_token_text, 0, yy_token_length) != nullptr; }
@@ -609,6 +659,9 @@ void yy_reset() {
   yy_scan_pos = yy_token_text = nullptr;
   yy_held_char = 0;
   yy_char_count = yy_token_length = 0;
+  yy_offset_bias = 0;
+  yy_line_start = 0;
+  dropped_offset = dropped_length = 0;
 }
 
 // Input buffers.
@@ -624,6 +677,7 @@ yy_buffer *yy_create_buffer(FILE *stream, size_t capacity) {
   // behind them lets a match be read in fixed-size moves.
   buffer->chars = static_cast<char *>(yy_alloc(buffer->capacity + 2 + YY_MATCH_SLACK));
   if (buffer->chars == nullptr) die("yy_create_buffer");
+  yy_offset_bias = -reinterpret_cast<uintptr_t>(buffer->chars);  // its first byte is the input's first
   yy_attach_stream(buffer, stream);
   return buffer;
 }

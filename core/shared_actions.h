@@ -17,9 +17,22 @@ extern int64_t current_line;  // input line being scanned, from 1; a file may ho
 constexpr char COMMENT_MARK[] = "--";  // what opens a comment line; kept in the converted text
 constexpr size_t COMMENT_MARK_LENGTH = sizeof(COMMENT_MARK) - 1;
 
-// Supplied by each program. Ends the run at an illegal character, given as text: the match,
-// or "" for a NUL byte inside a name or a comment.
-[[noreturn]] void stop_on_illegal_character(const char *character);
+// Supplied by each program. Reports the illegal byte at `at` in the buffer: the match, or a
+// NUL byte inside a name or a comment. Ends the run, except in a check, which goes on.
+void stop_on_illegal_character(const char *at);
+
+// Where the quoted name being collected began: an unterminated one is reported there.
+extern uint64_t quote_start;
+
+// A line ends: the count goes up and the next line's start is marked, for the columns.
+inline void count_line() {
+  current_line++;
+  yy_mark_line_start();
+}
+
+// Reports an illegal byte in the gnu or json format: its readable name and a hint, at its
+// place. The classic wording is each program's.
+void report_illegal_byte(const char *at);
 
 // Supplied by each program: takes a completed comment line, its mark and the rest of the line
 // (with its newline unless the input ended first), and returns the action's result.
@@ -38,6 +51,13 @@ inline int collect_quoted_piece(int condition) {
   token_text_append_match();
   yy_begin(condition);
   return YY_NO_TOKEN;
+}
+
+// The rule action for the match that opens a quoted name of several matches: collected like
+// the other pieces, and where it began is kept for a message.
+inline int open_quoted_name(int condition) {
+  quote_start = yy_offset_of(yy_token_text);
+  return collect_quoted_piece(condition);
 }
 
 // A comment line is complete, with its newline or, on the last line, without one (only a

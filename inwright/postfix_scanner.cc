@@ -8,6 +8,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "error_report.h"
 #include "expr_tree.h"
 #include "fragment_queue.h"
 #include "output.h"
@@ -20,27 +21,65 @@
 
 int yy_is_terminal(int) { return 0; }  // input is always read in blocks
 
+// In a check, the statement in which an error was found: the rest of it, up to its ";", is
+// read without a report, and its trees are dropped.
+static bool statement_in_error = false;
+
 void postfix_scanner_reset() {
+  statement_in_error = false;
   token_text_clear();
   expr_tree_reset();
   current_line = 1;
 }
 
-// A fault stops the run; what was converted before it stays in the output.
-void stop_on_illegal_character(const char *character) {
-  if (readable_form) readable_flush_targets();
-  fprintf(message_stream, "ERROR -illegal character %s", character);
-  end_process(EXIT_INPUT_FAULT);
+// After an error in a check: the trees of the statement and their texts are dropped.
+static void drop_statement() {
+  release_node_stack(&node_stack);
+  clear_fragment_queue();
+  statement_in_error = true;
 }
 
-[[noreturn]] static void stop_on_fault(const char *fault) {
-  if (readable_form) readable_flush_targets();
-  fprintf(message_stream, "ERROR -%s in line %" PRId64 "\n", fault, current_line);
-  end_process(EXIT_INPUT_FAULT);
+// A fault stops the run; what was converted before it stays in the output. A check reports
+// the first fault of a statement and goes on.
+void stop_on_illegal_character(const char *at) {
+  if (error_reporting.format == ErrorFormat::classic) {
+    if (readable_form) readable_flush_targets();
+    fprintf(message_stream, "ERROR -illegal character %s", at);
+    end_process(EXIT_INPUT_FAULT);
+  }
+  if (!statement_in_error) report_illegal_byte(at);
+  if (!error_reporting.check) end_process(EXIT_INPUT_FAULT);
+  drop_statement();
 }
 
-static void require_trees(size_t count) {
-  if (node_stack.depth < count) stop_on_fault("missing operand");
+// Reports `fault` (the classic wording) as `message` at input offset `offset`. Returns only
+// in a check.
+static void stop_on_fault(const char *fault, const char *message, uint64_t offset) {
+  if (error_reporting.format == ErrorFormat::classic) {
+    if (readable_form) readable_flush_targets();
+    fprintf(message_stream, "ERROR -%s in line %" PRId64 "\n", fault, current_line);
+    end_process(EXIT_INPUT_FAULT);
+  }
+  if (!statement_in_error) report_input_error(place_of(offset), message);
+  if (!error_reporting.check) end_process(EXIT_INPUT_FAULT);
+  drop_statement();
+}
+
+// The matched operator needs `count` trees on the stack and finds fewer.
+[[gnu::noinline]] static void report_missing_operand(size_t count) {
+  char message[80];
+  snprintf(message, sizeof message, "'%c' needs %s before it", yy_token_text[0],
+           count == 1 ? "an operand" : "two operands");
+  if (yy_token_text[0] == ';') snprintf(message, sizeof message, "expected an operand before ';'");
+  stop_on_fault("missing operand", message, yy_offset_of(yy_token_text));
+}
+
+// Whether the stack holds the `count` trees that the matched operator needs; false, after the
+// report, when it does not (only a check goes on).
+static bool require_trees(size_t count) {
+  if (node_stack.depth >= count) return true;
+  report_missing_operand(count);
+  return false;
 }
 
 // The closing piece completes a quoted name: an operand, whose text is queued, or an
@@ -68,14 +107,14 @@ static void require_trees(size_t count) {
 
 // A brace or a newline goes to the output the moment it is read; a newline ends a line.
 [[gnu::noinline]] static int copy_layout() {
-  if (yy_token_text[0] == '\n') current_line++;
+  if (yy_token_text[0] == '\n') count_line();
   output_char(yy_token_text[0]);
   return YY_NO_TOKEN;
 }
 
 // In the readable form, what stands inside a statement is moved out of it.
 [[gnu::noinline]] static int place_layout() {
-  if (yy_token_text[0] == '\n') current_line++;
+  if (yy_token_text[0] == '\n') count_line();
   return readable_layout(yy_token_text[0]);
 }
 
@@ -87,7 +126,7 @@ static void require_trees(size_t count) {
 // The two topmost trees become the operands of a new operator node, which takes their place:
 // the left operand's cell is reused for the new tree.
 [[gnu::noinline]] static int join_operands(char op) {
-  require_trees(2);
+  if (!require_trees(2)) return YY_NO_TOKEN;
   ExprNode *right = pop_node(&node_stack);
   StackCell *cell = node_stack.top;
   ExprNode *node = create_operator(op, cell->node, right);
@@ -98,21 +137,36 @@ static void require_trees(size_t count) {
 
 // The top tree changes its flag where it lies: taking it off and putting it back is the same.
 [[gnu::noinline]] static int negate_top() {
-  require_trees(1);
+  if (!require_trees(1)) return YY_NO_TOKEN;
   node_stack.top->node->negated ^= 1;
   return YY_NO_TOKEN;
 }
 
 // A second tree left on the stack would take the next statement's operand texts, so the
-// statement is refused before anything of it is printed.
+// statement is refused before anything of it is printed. Null in a check when it is in error.
 static ExprNode *pop_statement_root() {
-  require_trees(1);
-  if (node_stack.depth > 1) stop_on_fault("missing operator");
+  if (!require_trees(1)) return nullptr;
+  if (node_stack.depth > 1) {
+    char message[96];
+    snprintf(message, sizeof message, "expected an operator before ';': %zu operands are not joined", node_stack.depth);
+    stop_on_fault("missing operator", message, yy_offset_of(yy_token_text));
+    return nullptr;
+  }
   return pop_node(&node_stack);
 }
 
+// The ";" of a statement in error in a check: the next one starts afresh.
+[[gnu::noinline]] static int resume_after_statement() {
+  release_node_stack(&node_stack);
+  clear_fragment_queue();
+  statement_in_error = false;
+  return YY_NO_TOKEN;
+}
+
 [[gnu::noinline]] static int end_statement() {
+  if (statement_in_error) return resume_after_statement();
   ExprNode *root = pop_statement_root();
+  if (root == nullptr) return resume_after_statement();
   bool negated_group = root->left != nullptr && root->negated;
   if (!negated_group) remove_parens(root);
   print_and_release_tree(root);
@@ -120,7 +174,10 @@ static ExprNode *pop_statement_root() {
   return YY_NO_TOKEN;
 }
 
-[[gnu::noinline]] static int end_readable_statement() { return readable_end_statement(pop_statement_root()); }
+[[gnu::noinline]] static int end_readable_statement() {
+  ExprNode *root = pop_statement_root();
+  return root != nullptr ? readable_end_statement(root) : resume_after_statement();
+}
 
 [[gnu::noinline]] static int open_comment() {
   yy_begin(COMMENT_LINE);
@@ -136,10 +193,30 @@ int take_comment_line(const char *rest, size_t rest_length) {
   return YY_NO_TOKEN;
 }
 
-// The scan ends (end of input or the end marker): a statement still being built is an error.
+// The scan ends (end of input or the end marker): a statement still being built is an error,
+// reported after its last token.
 static int end_scan() {
   if (readable_form) readable_flush_targets();
-  if (node_stack.top != nullptr) stop_on_fault("missing semicolon");
+  if (node_stack.top != nullptr) {
+    uint64_t end = yy_offset_of(yy_token_text);
+    char message[64] = "expected ';' at the end of the input";
+    if (previous_token_end(end, &end)) {
+      char text[41];
+      input_text(token_start_before(end), end, text, sizeof text);
+      snprintf(message, sizeof message, "expected ';' after '%s'", text);
+    }
+    stop_on_fault("missing semicolon", message, end);
+  }
+  statement_in_error = false;
+  return 0;
+}
+
+// The input ends inside a quoted name: reported at its opening backslash.
+static int end_in_quoted_name() {
+  stop_on_fault("unterminated quoted name", "unterminated quoted name: no closing backslash", quote_start);
+  release_node_stack(&node_stack);
+  token_text_clear();
+  statement_in_error = false;
   return 0;
 }
 
@@ -182,6 +259,7 @@ int yy_rule_action(int action) {
       return close_quoted_name(false);
     case RULE_QUOTE_OPEN:
     case RULE_QUOTE_OPEN_ESCAPE:
+      return open_quoted_name(QUOTED_NAME);
     case RULE_QUOTE_BACKSLASHES:
     case RULE_QUOTE_TEXT:
       return collect_quoted_piece(QUOTED_NAME);
@@ -201,13 +279,14 @@ int yy_rule_action(int action) {
       return end_scan();
     case RULE_ILLEGAL:
       stop_on_illegal_character(yy_token_text);
+      return YY_NO_TOKEN;
     case RULE_DEFAULT:
       return echo_match();
     case ACTION_EOF_COMMENT_LINE:  // only "--" was read on the last line
       finish_comment("", 0, false);
       return end_scan();
     case ACTION_EOF_QUOTED_NAME:
-      stop_on_fault("unterminated quoted name");
+      return end_in_quoted_name();
     case ACTION_EOF_NORMAL:
       return end_scan();
   }

@@ -22,9 +22,17 @@ extern bool last_output_was_number;  // the last item written was an INT_EXPR fr
 // Forgets the last item written; for tests that run several inputs in one process.
 void grammar_actions_reset();
 
-// Reports a syntax error: the line in which the parse stopped. The message is "parse error"
-// or "parser stack overflow"; both give the same report.
+// Reports a syntax error: the line in which the parse stopped, whether the message is "parse
+// error" or "parser stack overflow"; or, when the driver has set located_syntax_error (the
+// gnu and json formats, syntax_message.cc), what that reports.
 int report_syntax_error(const char *message);
+extern int (*located_syntax_error)(const char *message);
+int report_located_syntax_error(const char *message);
+
+// Where a check resumes after a syntax error (syntax_error.cc): behind the token that ends the
+// statement in error, or at one that starts the next.
+enum class StatementBoundary { none, ends, starts };
+StatementBoundary statement_boundary(int code);
 
 // What each action writes comes from the grammar file, as the table ACTION_OUTPUTS of the
 // generated header: a table rather than a switch, since most actions write a sign, and a test

@@ -8,6 +8,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "error_report.h"
 #include "fragment_queue.h"
 #include "infix_parse_tables.h"
 #include "infix_scan_tables.h"
@@ -21,9 +22,20 @@ void infix_scanner_reset() {
   current_line = 1;
 }
 
-void stop_on_illegal_character(const char *) {
-  fprintf(message_stream, "ERROR -illegal character in line %" PRId64 "\n", current_line);
-  end_process(EXIT_INPUT_FAULT);
+static_assert(REPORTED_ERROR_TOKEN <= PARSE_MAX_CODE, "the error symbol has a code the parser translates");
+
+void stop_on_illegal_character(const char *at) {
+  if (error_reporting.format == ErrorFormat::classic) {
+    fprintf(message_stream, "ERROR -illegal character in line %" PRId64 "\n", current_line);
+    end_process(EXIT_INPUT_FAULT);
+  }
+  report_illegal_byte(at);
+  if (!error_reporting.check) end_process(EXIT_INPUT_FAULT);
+}
+
+[[gnu::noinline]] static int refuse_illegal_character() {
+  stop_on_illegal_character(yy_token_text);
+  return REPORTED_ERROR_TOKEN;
 }
 
 // The closing piece of a quoted name: its fragment is the text assembled so far and the
@@ -55,9 +67,16 @@ int take_comment_line(const char *rest, size_t rest_length) {
   return COMMENT;
 }
 
-[[noreturn]] static void end_in_quoted_name() {
-  fprintf(message_stream, "ERROR -unterminated quoted name in line %" PRId64 "\n", current_line);
-  end_process(EXIT_INPUT_FAULT);
+// The input ends inside a quoted name: reported at its opening backslash, where the fault
+// most likely lies. A check ends the file there.
+static int end_in_quoted_name() {
+  if (error_reporting.format == ErrorFormat::classic) {
+    fprintf(message_stream, "ERROR -unterminated quoted name in line %" PRId64 "\n", current_line);
+    end_process(EXIT_INPUT_FAULT);
+  }
+  report_input_error(place_of(quote_start), "unterminated quoted name: no closing backslash");
+  if (!error_reporting.check) end_process(EXIT_INPUT_FAULT);
+  return REPORTED_ERROR_TOKEN;
 }
 
 // The engine takes the token rules itself (infix.rules): an operator, a name or a number
@@ -70,13 +89,14 @@ int yy_rule_action(int action) {
     case RULE_BLANK:
       return YY_NO_TOKEN;
     case RULE_NEWLINE:
-      current_line++;
+      count_line();
       return YY_NO_TOKEN;
     case RULE_QUOTED_NAME:
     case RULE_QUOTED_NAME_ARGS:
       return take_quoted_name();
     case RULE_QUOTE_OPEN:
     case RULE_QUOTE_OPEN_ESCAPE:
+      return open_quoted_name(QUOTED_NAME);
     case RULE_QUOTE_BACKSLASHES:
     case RULE_QUOTE_TEXT:
       return collect_quoted_piece(QUOTED_NAME);
@@ -90,7 +110,7 @@ int yy_rule_action(int action) {
     case RULE_COMMENT_TAIL:
       return finish_comment_match(false);
     case RULE_ILLEGAL:
-      stop_on_illegal_character(yy_token_text);
+      return refuse_illegal_character();
     case RULE_DEFAULT:
       return echo_match();
     case ACTION_EOF_NORMAL:
@@ -98,7 +118,9 @@ int yy_rule_action(int action) {
     case ACTION_EOF_COMMENT_LINE:  // only "--" was read on the last line
       return finish_comment("", 0, false);
     case ACTION_EOF_QUOTED_NAME:
-      end_in_quoted_name();
+      token_text_clear();  // a check goes on with the end of the input
+      yy_begin(NORMAL);
+      return end_in_quoted_name();
   }
   yy_no_action_found();
 }

@@ -6,6 +6,10 @@
 
 constexpr int TOKEN_TEXT_INITIAL_SIZE = 30000;  // bytes the driver allocates, zero-filled
 
+// The grammar's error symbol: what the scanner returns in a check for an illegal byte it has
+// reported, so that the parser skips to the statement's end without a report of its own.
+constexpr int REPORTED_ERROR_TOKEN = 256;
+
 // Returns the rule actions' state to its value at program start (the work buffer is kept,
 // emptied): for tests and fuzzers that run several inputs in one process.
 void infix_scanner_reset();

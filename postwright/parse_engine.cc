@@ -22,6 +22,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "error_report.h"
+#include "fragment_queue.h"
 #include "grammar_actions.h"
 #include "infix_parse_tables.h"
 #include "process.h"
@@ -64,6 +66,11 @@ static int read_lookahead() {
   }
   lookahead = code < 0 ? 0 : code;
   return code < 0 ? PARSE_END_SYMBOL : PARSE_UNDEFINED_SYMBOL;
+}
+
+// The symbol of the token code `code` that read_lookahead stored.
+static int token_symbol(int code) {
+  return static_cast<unsigned>(code) <= PARSE_MAX_CODE ? token_to_symbol[code] : PARSE_UNDEFINED_SYMBOL;
 }
 
 // Moves the stack into storage of the next capacity. Returns -1 when it is at the maximum
@@ -382,6 +389,54 @@ const char *expanded_tables_fault() {
   return nullptr;
 }
 
+// --- What a syntax error expected ---
+
+// The stack at the syntax error being reported; null at any other time.
+static const int16_t *error_entries = nullptr;
+static int error_depth = 0;
+
+// Whether the automaton, from the stack at the error, shifts `symbol` (or accepts on it) after
+// the reductions it makes first.
+static bool takes_symbol(int symbol) {
+  int *states = static_cast<int *>(malloc((static_cast<size_t>(error_depth) + 1) * sizeof(int)));
+  if (states == nullptr) return false;
+  for (int i = 0; i < error_depth; i++) states[i] = error_entries[i];
+  int depth = error_depth;
+  bool taken = false;
+  // A reduction pops at least as much as it pushes but for empty rules, of which no state
+  // makes more than one in a row before a shift: the bound only guards a faulty table.
+  for (int steps = 0; steps <= PARSE_STATE_COUNT * (PARSE_RULE_COUNT + 1); steps++) {
+    int state = states[depth - 1];
+    int step = state_base[state] != PARSE_NO_ENTRY ? packed_step(state, symbol) : -state_default[state];
+    if (step > 0 || step == PARSE_FINAL_STATE) {
+      taken = true;
+      break;
+    }
+    if (step == 0 || rule_length[-step] >= depth) break;
+    depth -= rule_length[-step];
+    states[depth] = packed_goto(rule_lhs[-step] - PARSE_FIRST_NONTERMINAL, states[depth - 1]);
+    depth++;
+  }
+  free(states);
+  return taken;
+}
+
+void expected_terminals(bool expected[]) {
+  for (int symbol = 0; symbol < PARSE_FIRST_NONTERMINAL; symbol++)
+    expected[symbol] = error_entries != nullptr && takes_symbol(symbol);
+}
+
+// Reports the failure that ended a run of the loop, if it ended in one: a syntax error on
+// the stack as the loop left it, or the stack's exhaustion.
+static void report_failure(const StateStack *stack, int result) {
+  if (result == parse_stack_exhausted) report_syntax_error("parser stack overflow");
+  if (result != parse_syntax_error) return;
+  error_entries = stack->entries;
+  error_depth = stack->depth;
+  report_syntax_error("parse error");
+  error_entries = nullptr;
+}
+
 // Pushes `state`; a stack that becomes full grows at once, so the limit falls on the push that
 // makes the last entry. False when it cannot grow.
 static bool push_state(StateStack *stack, int16_t *&entries, int &depth, int state) {
@@ -415,14 +470,18 @@ static inline const ActionStep *reduce(RuleStep rule, int16_t *entries, int &dep
 // state is always on top of the stack. `lookahead` is written at each read and left as it is
 // when the token is consumed: nothing reads it during the parse, and once it ends it holds
 // the last token read.
-static int run_parse(StateStack *stack) {
+// A check starts the loop again holding the token after an error (HOLDS_SYMBOL), in a copy of
+// its own: the parse of a whole input starts with none, and its loop is compiled as if a
+// token could not be held at the start.
+template <bool HOLDS_SYMBOL>
+static int run_parse(StateStack *stack, int held_symbol) {
   int16_t *entries = stack->entries;
   int depth = 0;
   int state = 0;
   const ActionStep *row = action_row(state);
-  int symbol = NO_SYMBOL;                          // the lookahead's terminal, NO_SYMBOL while none is held
-  int chain_room = stack->capacity - CHAIN_LIMIT;  // below this depth a whole chain fits
-  lookahead = NO_LOOKAHEAD;
+  int symbol = HOLDS_SYMBOL ? held_symbol : NO_SYMBOL;  // the lookahead's terminal, NO_SYMBOL while none is held
+  int chain_room = stack->capacity - CHAIN_LIMIT;       // below this depth a whole chain fits
+  if (symbol == NO_SYMBOL) lookahead = NO_LOOKAHEAD;
   if (!push_state(stack, entries, depth, state)) return parse_stack_exhausted;
   for (;;) {
     int step = row[symbol];
@@ -468,15 +527,34 @@ static int run_parse(StateStack *stack) {
       row = action_row(state);
     } else {
       if (accepts(entries[depth - 1], symbol)) return parse_accepted;
-      report_syntax_error("parse error");
+      stack->depth = depth;  // for the report, which the caller makes
       return parse_syntax_error;
     }
-    if (!push_state(stack, entries, depth, state)) {
-      report_syntax_error("parser stack overflow");
-      return parse_stack_exhausted;
-    }
+    if (!push_state(stack, entries, depth, state)) return parse_stack_exhausted;
     chain_room = stack->capacity - CHAIN_LIMIT;
   }
+}
+
+// After a syntax error in a check: skips the rest of the statement in error, up to its ";"
+// (consumed) or a brace or a comment line (which start the next), and returns the symbol to
+// start afresh with: the one held, NO_SYMBOL when none is, or the end of the input. What the
+// skipped tokens queued is dropped, and what the statement wrote before the error does not
+// matter: a check writes nothing that is kept.
+static int resume_symbol() {
+  int symbol = lookahead == NO_LOOKAHEAD ? read_lookahead() : token_symbol(lookahead);
+  for (;;) {
+    if (symbol == PARSE_END_SYMBOL) break;
+    StatementBoundary boundary = statement_boundary(lookahead);
+    if (boundary == StatementBoundary::ends) {
+      symbol = NO_SYMBOL;
+      break;
+    }
+    if (boundary == StatementBoundary::starts) break;
+    symbol = read_lookahead();
+  }
+  clear_fragment_queue();
+  if (symbol == NO_SYMBOL) lookahead = NO_LOOKAHEAD;
+  return symbol;
 }
 
 int parse_input() {
@@ -489,9 +567,16 @@ int parse_input() {
   }
   int16_t first_entries[PARSE_STACK_INITIAL];
   StateStack stack{first_entries, 0, PARSE_STACK_INITIAL};
-  int result = run_parse(&stack);
+  int result = run_parse<false>(&stack, NO_SYMBOL);
+  report_failure(&stack, result);
+  bool in_error = false;
+  while (result == parse_syntax_error && error_reporting.check) {
+    in_error = true;
+    result = run_parse<true>(&stack, resume_symbol());
+    report_failure(&stack, result);
+  }
   release_grown_entries();
-  return result;
+  return in_error && result == parse_accepted ? parse_syntax_error : result;
 }
 
 void parse_engine_reset() {

@@ -11,7 +11,16 @@ enum ParseResult { parse_accepted = 0, parse_syntax_error = 1, parse_stack_exhau
 
 extern int lookahead;  // code of the current lookahead token; NO_LOOKAHEAD; 0 = end of input
 
+// Parses the whole input. In a check (error_reporting.check) a syntax error does not end the
+// parse: after its report the parser skips to the end of the statement in error, its ";" or
+// a brace or a comment line, and starts afresh there; the result is parse_syntax_error if
+// any statement was in error.
 int parse_input();
+
+// At a syntax error, while it is reported: sets expected[s] for each terminal s that the
+// parser would have taken in place of the lookahead. Worked out from the packed tables by
+// running the automaton, on a copy of the stack, as far as each terminal's shift.
+void expected_terminals(bool expected[]);
 
 // Null when the tables expanded at the first parse (a dense action and goto table, every
 // shift's chain and the folded reductions) do what the packed tables do; else what is wrong.

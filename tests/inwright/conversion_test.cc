@@ -228,6 +228,33 @@ TEST(CommandLine, UnusableOutput) {
   remove_scratch_dir(dir);
 }
 
+// The gnu and json formats: each of inwright's faults at the token where it shows, with the
+// source line and a caret; the run stops at the first, as in the classic format.
+TEST(ErrorFormat, FaultsAreReportedWhereTheyShow) {
+  const std::vector<std::pair<std::string, std::string>> table = {
+      {"y = a & ;\n", "in:1:7: error: '&' needs two operands before it\ny = a & ;\n      ^\n"},
+      {"y = a b ;\n",
+       "in:1:9: error: expected an operator before ';': 2 operands are not joined\ny = a b ;\n        ^\n"},
+      {"y = a b &\n\n", "in:1:10: error: expected ';' after '&'\ny = a b &\n         ^\n"},
+      {"a ; y = x(t-1) <<EOF>>",
+       "in:1:15: error: expected ';' after 'x(t-1)'\na ; y = x(t-1) <<EOF>>\n              ^\n"},
+      {"a ;\ny=a;", "in:2:2: error: illegal character '='\ny=a;\n ^\n"},
+      {"a ;\r\n",
+       "in:1:4: error: illegal character '\\r'; a Windows line ending; convert the file first, for example "
+       "with dos2unix\na ;\r\n   ^\n"},
+      {"a \\b c", "in:1:3: error: unterminated quoted name: no closing backslash\na \\b c\n  ^\n"},
+  };
+  for (const auto &[input, err] : table) {
+    RunResult r = run_script("inwright -q --error-format=gnu in out", {{"in", input}}, {INWRIGHT_EXE});
+    EXPECT_EQ(r.status, 1) << input;
+    EXPECT_EQ(r.err, err) << input;
+  }
+  RunResult json = run_script("inwright -q --error-format=json in out", {{"in", "\n ~ ;"}}, {INWRIGHT_EXE});
+  EXPECT_EQ(json.err,
+            "{\"file\":\"in\",\"line\":2,\"column\":2,\"severity\":\"error\",\"message\":\"illegal character '~'; "
+            "NOT is '!'\"}\n");
+}
+
 // Standard streams that are closed, unwritable or carry the data: command lines as a user
 // types them, in a directory that holds `in` (one statement) and `bad` (a missing operand).
 TEST(CommandLine, StandardStreams) {
@@ -245,9 +272,29 @@ TEST(CommandLine, StandardStreams) {
       {"inwright in out >/dev/full", 1, "", "Error writing standard output.\nExiting\n", "y =a&b;\n"},
       {"inwright in - >/dev/full", 1, "", START + "Error writing output file.\nExiting\n", "<none>"},
       {"inwright --version >/dev/full", 1, "", "Error writing standard output.\nExiting\n", "<none>"},
+      // "-" names a standard stream that was closed: the data would go to /dev/null.
+      {"inwright -q in - >&-", 1, "", "Error creating output file.\nExiting\n", "<none>"},
+      {"inwright -q - out <&-", 1, "", "Error opening input file.\nExiting\n", "<none>"},
+      {"inwright -q in out extra", 1, "",
+       "inwright: extra operand 'extra'\nTry 'inwright --help' for more information.\n", "<none>"},
+      {"inwright -q --error-format=gnu nothing out", 1, "",
+       "inwright: nothing: cannot open: No such file or directory\n", "<none>"},
+      // --check: every file, every error, one for each statement, nothing written.
+      {"inwright --check in in", 0, "", "", "<none>"},
+      {"inwright --check in bad many", 1, "",
+       "bad:1:7: error: '&' needs two operands before it\ny = a & ;\n      ^\n"
+       "many:1:5: error: expected an operand before ';'\ny = ;\n    ^\n"
+       "many:3:9: error: expected an operator before ';': 2 operands are not joined\nz = a b ;\n        ^\n"
+       "many:4:5: error: '!' needs an operand before it\nv = ! a & ;\n    ^\n"
+       "many:6:10: error: expected ';' after '&'\nw = a a &\n         ^\n",
+       "<none>"},
   };
   for (const Expect &e : table) {
-    RunResult r = run_script(e.script, {{"in", "y = a b & ;\n"}, {"bad", "y = a & ;\n"}}, {INWRIGHT_EXE});
+    RunResult r = run_script(e.script,
+                             {{"in", "y = a b & ;\n"},
+                              {"bad", "y = a & ;\n"},
+                              {"many", "y = ;\nx = a ;\nz = a b ;\nv = ! a & ;\nu = a b | ;\nw = a a &\n"}},
+                             {INWRIGHT_EXE});
     EXPECT_EQ(r.status, e.status) << e.script;
     EXPECT_EQ(r.out, e.out) << e.script;
     EXPECT_EQ(r.err, e.err) << e.script;

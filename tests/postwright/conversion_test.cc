@@ -213,7 +213,9 @@ TEST(CommandLine, ArgumentsAndFiles) {
        "<start>\n",
        "Cannot open input file.\nExiting\n",
        "<none>"},
-      {"extra arguments ignored", {"IN", "DIR/out", "extra"}, 0, COMPLETED, "", "a =b ;\n"},
+      // A third name is refused before anything is opened: a mistyped glob must not make a
+      // source file the output.
+      {"extra operand refused", {"IN", "DIR/out", "c.infix"}, 1, "", usage_error("extra operand 'c.infix'"), "<none>"},
       {"missing input", {"DIR/missing", "DIR/out"}, 1, "<start>\n", "Cannot open input file.\nExiting\n", "<none>"},
       {"directory as input", {"DIR", "DIR/out"}, 1, "<start>\n", "Cannot open input file.\nExiting\n", "<none>"},
       {"output directory missing",
@@ -310,16 +312,118 @@ TEST(CommandLine, StandardStreams) {
        "<start>\nCannot write output file.\nExiting\n", "<none>"},
       {"output file fails first", "postwright in /dev/full >/dev/full", 1, "", "Cannot write output file.\nExiting\n",
        "<none>"},
+      // "-" names a standard stream that was closed: the data would go to /dev/null.
+      {"standard output closed", "postwright -q in - >&-", 1, "", "Cannot create output file.\nExiting\n", "<none>"},
+      {"standard input closed", "postwright -q - out <&-", 1, "", "Cannot open input file.\nExiting\n", "<none>"},
+      // The file problems in the gnu format name the file and the system's reason.
+      {"gnu: input missing", "postwright -q --error-format=gnu nothing out", 1, "",
+       "postwright: nothing: cannot open: No such file or directory\n", "<none>"},
+      {"gnu: input a directory", "mkdir d && postwright -q --error-format=gnu d out", 1, "",
+       "postwright: d: cannot open: Is a directory\n", "<none>"},
+      {"gnu: output cannot be created", "postwright -q --error-format=gnu in no/out", 1, "",
+       "postwright: no/out: cannot create: No such file or directory\n", "<none>"},
+      {"gnu: output is the input", "postwright -q --error-format=gnu in in", 1, "",
+       "postwright: in: is the input file\n", "<none>"},
+      {"gnu: write fails", "postwright -q --error-format=gnu in /dev/full", 1, "",
+       "postwright: /dev/full: cannot write: No space left on device\n", "<none>"},
+      {"json: input missing", "postwright --error-format=json nothing out", 1, "<start>\n",
+       "{\"file\":\"nothing\",\"severity\":\"error\",\"message\":\"cannot open: No such file or directory\"}\n",
+       "<none>"},
+      {"unknown error format", "postwright --error-format=vim in out", 1, "",
+       "postwright: invalid argument 'vim' for '--error-format'\nValid arguments are: 'classic', 'gnu', 'json'\n"
+       "Try 'postwright --help' for more information.\n",
+       "<none>"},
+      // --check: every file, every error, nothing written, no banners.
+      {"check clean files", "postwright --check in in", 0, "", "", "<none>"},
+      {"check clean and faulty files", "postwright --check in bad many in", 1, "",
+       "bad:1:7: error: illegal character '+'; OR is '|'\na = b + c;\n      ^\n"
+       "many:1:5: error: expected an operand before ';'\na = ;\n    ^\n"
+       "many:3:7: error: expected ')' before ';'\nc = (a;\n      ^\n",
+       "<none>"},
+      {"check goes on after a file it cannot open", "postwright --check --error-format=json nothing bad", 1, "",
+       "{\"file\":\"nothing\",\"severity\":\"error\",\"message\":\"cannot open: No such file or directory\"}\n"
+       "{\"file\":\"bad\",\"line\":1,\"column\":7,\"severity\":\"error\",\"message\":\"illegal character '+'; OR is "
+       "'|'\"}\n",
+       "<none>"},
+      {"check shows 100 errors a file", "yes 'a = ;' | head -n 105 >lots && postwright --check lots 2>&1 | tail -n 4",
+       0, "lots:100:5: error: expected an operand before ';'\na = ;\n    ^\nlots: note: 5 more errors not shown\n", "",
+       "<none>"},
+      {"check needs a file", "postwright --check", 1, "",
+       "postwright: missing file operand\nTry 'postwright --help' for more information.\n", "<none>"},
   };
   const std::string features = read_file(EXAMPLES_DIR "/features.infix");
   for (const ScriptCase &c : cases) {
-    RunResult r = run_script(c.script, {{"in", "a = b;\n"}, {"bad", "a = b + c;\n"}, {"features.infix", features}},
+    RunResult r = run_script(c.script,
+                             {{"in", "a = b;\n"},
+                              {"bad", "a = b + c;\n"},
+                              {"many", "a = ;\nb = c;\nc = (a;\n"},
+                              {"features.infix", features}},
                              {POSTWRIGHT, INWRIGHT_EXE});
     EXPECT_EQ(r.status, c.status) << c.name;
     EXPECT_EQ(r.out, c.out) << c.name;
     EXPECT_EQ(r.err, c.err) << c.name;
     EXPECT_EQ(r.output_exists ? r.output : "<none>", c.output) << c.name;
   }
+}
+
+// The gnu and json formats: where each mistake is reported, what the message says, and the
+// source line with its caret. The run stops at the first error, as in the classic format.
+TEST(ErrorFormat, MistakesAreReportedWhereTheyAre) {
+  struct Mistake {
+    const char *name;
+    std::string input;
+    const char *format;  // --error-format's value
+    std::string err;
+  };
+  const std::vector<Mistake> table = {
+      {"semicolon missing at a line end", "x = a;\ny = b\nz = c;\n", "gnu",
+       "in:2:6: error: expected ';' after 'b'\ny = b\n     ^\n"},
+      {"semicolon missing after an argument list", "y = x(t-1)\n\n-- c\n", "gnu",
+       "in:1:11: error: expected ';' after 'x(t-1)'\ny = x(t-1)\n          ^\n"},
+      {"semicolon missing at the end", "y = a", "gnu", "in:1:6: error: expected ';' after 'a'\ny = a\n     ^\n"},
+      {"doubled and", "y = a && b;\n", "gnu",
+       "in:1:7: error: '&&' is not an operator; write '&'\ny = a && b;\n      ^\n"},
+      {"doubled or", "y = a || b;\n", "gnu",
+       "in:1:7: error: '||' is not an operator; write '|'\ny = a || b;\n      ^\n"},
+      {"a word for an operator", "y = a and b;\n", "gnu",
+       "in:1:7: error: 'and' is not an operator; write '&'\ny = a and b;\n      ^\n"},
+      {"tilde", "y = ~a;\n", "gnu", "in:1:5: error: illegal character '~'; NOT is '!'\ny = ~a;\n    ^\n"},
+      {"caret", "y = a ^ b;\n", "gnu",
+       "in:1:7: error: illegal character '^'; there is no XOR operator; write (a & !b) | (!a & b)\ny = a ^ b;\n      "
+       "^\n"},
+      {"windows line end", "-- c\r\ny = a;\r\n", "gnu",
+       "in:2:7: error: illegal character '\\r'; a Windows line ending; convert the file first, for example with "
+       "dos2unix\ny = a;\r\n      ^\n"},
+      {"byte-order mark", "\xEF\xBB\xBFy = a;\n", "gnu",
+       "in:1:1: error: illegal character '\\xEF'; a UTF-8 byte-order mark at the start; save the file without "
+       "it\n\xEF\xBB\xBFy = a;\n^\n"},
+      {"PLC tag", "y = motor.run;\n", "gnu",
+       "in:1:10: error: illegal character '.'; a PLC tag name? quote it between backslashes, as in "
+       "\\motor.run\\\ny = motor.run;\n         ^\n"},
+      {"unbalanced parenthesis", "y = (a | b;\n", "gnu",
+       "in:1:11: error: expected ')' before ';'\ny = (a | b;\n          ^\n"},
+      {"operand missing", "y = a |;\n", "gnu", "in:1:8: error: expected an operand before ';'\ny = a |;\n       ^\n"},
+      {"a tab is one column", "y =\t;\n", "gnu", "in:1:5: error: expected an operand before ';'\ny =\t;\n   \t^\n"},
+      {"blanks in an argument list", "y = x(t - 1);\n", "gnu",
+       "in:1:6: error: expected ';' before '('; an argument list is written without blanks, as in x(t-1)\ny = x(t - "
+       "1);\n     ^\n"},
+      {"no statement", "1 = b;\n", "gnu", "in:1:1: error: expected a statement before '1'\n1 = b;\n^\n"},
+      {"unterminated quoted name", "y = \\a b;\n", "gnu",
+       "in:1:5: error: unterminated quoted name: no closing backslash\ny = \\a b;\n    ^\n"},
+      {"json", "x = a;\ny = b\nz = c;\n", "json",
+       "{\"file\":\"in\",\"line\":2,\"column\":6,\"severity\":\"error\",\"message\":\"expected ';' after "
+       "'b'\",\"expected\":[\"';'\"]}\n"},
+      {"json: illegal byte", "y = \x01;", "json",
+       "{\"file\":\"in\",\"line\":1,\"column\":5,\"severity\":\"error\",\"message\":\"illegal character "
+       "'\\\\x01'\"}\n"},
+  };
+  for (const Mistake &m : table) {
+    RunResult r = run_script("postwright -q --error-format="s + m.format + " in out", {{"in", m.input}}, {POSTWRIGHT});
+    EXPECT_EQ(r.status, 1) << m.name;
+    EXPECT_EQ(r.err, m.err) << m.name;
+  }
+  RunResult piped = run_script("postwright -q --error-format=gnu - out <in", {{"in", "y = ;\n"}}, {POSTWRIGHT});
+  EXPECT_EQ(piped.err, "<stdin>:1:5: error: expected an operand before ';'\ny = ;\n    ^\n");
 }
 
 // --help names every option and the manual, inwright's own option too; --version gives
@@ -330,12 +434,14 @@ TEST(CommandLine, HelpAndVersion) {
   EXPECT_EQ(help.err, "");
   EXPECT_EQ(help.out.rfind("Usage: postwright [OPTION]... INFIX_INPUT POSTFIX_OUTPUT\n", 0), 0u);
   for (const char *item :
-       {"\n  -q, --quiet    print", "--help", "--version", "A file name of - is", "man postwright"}) {
+       {"\n  -q, --quiet                print", "\n      --check  ", "\n      --error-format=FORMAT  classic", "--help",
+        "--version", "A file name of - is", "\nExit status:\n  0  ", "\n  2  memory ran out", "man postwright"}) {
     EXPECT_NE(help.out.find(item), std::string::npos) << item;
   }
   EXPECT_EQ(help.out.find("--readable"), std::string::npos);
   RunResult other = run_command(INWRIGHT_EXE, {"--help"});
-  for (const char *item : {"\n  -q, --quiet     print", "\n  -r, --readable  each", "\n      --version   output"}) {
+  for (const char *item : {"\n  -q, --quiet                print", "\n  -r, --readable             each",
+                           "\n      --version              output", "\nExit status:\n  0  "}) {
     EXPECT_NE(other.out.find(item), std::string::npos) << item;
   }
   RunResult version = run_command(POSTWRIGHT, {"--version"});

@@ -97,6 +97,18 @@ std::string outputs_text(const Grammar &grammar) {
   return text + "};\n";
 }
 
+// How a syntax error names each terminal, a table the parse engine reads only at an error.
+std::string displays_text(const Grammar &grammar) {
+  std::string text =
+      "\n// How a syntax error names each terminal among what was expected; \"\": never named.\n"
+      "inline constexpr const char *SYMBOL_DISPLAY[PARSE_FIRST_NONTERMINAL] = {\n";
+  for (int s = 0; s < grammar.token_count; s++) {
+    text += formatted("    \"%s\",  // %s\n", string_literal_body(grammar.symbols[s].display).c_str(),
+                      grammar.symbols[s].name.c_str());
+  }
+  return text + "};\n";
+}
+
 std::string constant_line(const char *name, int value, const char *meaning) {
   return formatted("constexpr int %-24s = %6d;  // %s\n", name, value, meaning);
 }
@@ -126,6 +138,7 @@ std::string header_text(const char *grammar_path, const char *header_path, const
   std::string text = generated_banner(LALRGEN, grammar_path);
   text += "#ifndef " + guard + "\n#define " + guard + "\n\n#include <cstdint>\n";
   text += enums_text(grammar) + outputs_text(grammar) + "\n" + constants_text(parse_tables_view(tables));
+  text += displays_text(grammar);
   text +=
       "\nextern const int8_t token_to_symbol[PARSE_MAX_CODE + 1];\n"
       "extern const int16_t rule_lhs[PARSE_RULE_COUNT + 1];\n"

@@ -15,6 +15,11 @@
 //   rule        LEFT : RIGHT... [=> ACTION]  a rule without an action writes nothing
 //   precedence  ASSOC TOKEN...             ASSOC: left, right, nonassoc or prefix; one level a
 //                                          line, the first binds loosest
+//   display     TERMINAL "TEXT"            how a syntax error names the terminal among what was
+//                                          expected; several may share a text, and "" leaves it
+//                                          unnamed (an operator that could always follow). A
+//                                          literal is named by itself, a token by its name,
+//                                          unless a display line says otherwise
 //
 // The generator numbers what the file declares in its order: the terminals from 0, then the
 // nonterminals, the actions from 1 (action 0 writes nothing), the rules from 1, the
@@ -45,6 +50,7 @@ struct GrammarReader {
   std::vector<Line> action_lines;       // read once every symbol is known, like the two below
   std::vector<Line> rule_lines;
   std::vector<Line> precedence_lines;
+  std::vector<Line> display_lines;
   int start_count;  // nonterminals marked `start`
   int error_count;  // error symbols declared
 };
@@ -200,7 +206,8 @@ int read_symbol(GrammarReader *r, const Line &line, int kind) {
     r->grammar.undefined_symbol = number;
   }
   if (kind == symbol_error) r->error_count++;
-  r->grammar.symbols.push_back(Symbol{name, kind, code, 0, assoc_none});
+  std::string display = kind == symbol_end ? "the end of the input" : name;
+  r->grammar.symbols.push_back(Symbol{name, kind, code, 0, assoc_none, display});
   r->grammar.token_count = number + 1;
   if (code >= 0) r->by_code[code] = number;
   return 0;
@@ -211,7 +218,7 @@ void number_nonterminals(GrammarReader *r) {
   for (const Line &line : r->nonterminal_lines) {
     int number = static_cast<int>(g.symbols.size());
     if (line.words.size() == 3) g.start_symbol = number;
-    g.symbols.push_back(Symbol{line.words[1], symbol_nonterminal, -1, 0, assoc_none});
+    g.symbols.push_back(Symbol{line.words[1], symbol_nonterminal, -1, 0, assoc_none, line.words[1]});
     r->by_name[line.words[1]] = number;
   }
 }
@@ -349,6 +356,20 @@ int read_precedence(GrammarReader *r, const Line &line, int level) {
   return 0;
 }
 
+// display TERMINAL "TEXT"
+int read_display(GrammarReader *r, const Line &line) {
+  const std::vector<std::string> &w = line.words;
+  std::string text;
+  if (w.size() != 3 || !decode_text(w[2], &text))
+    return report_at(file_of(*r), line.number, "a display line reads: display TERMINAL \"TEXT\"");
+  auto found = r->by_name.find(w[1]);
+  if (found == r->by_name.end()) return report_at(file_of(*r), line.number, "unknown symbol %s", w[1].c_str());
+  if (!is_terminal(r->grammar, found->second))
+    return report_at(file_of(*r), line.number, "%s is not a terminal and is never named", w[1].c_str());
+  r->grammar.symbols[found->second].display = text;
+  return 0;
+}
+
 void set_rule_precedences(Grammar *g) {
   for (GrammarRule &rule : g->rules) {
     for (int symbol : rule.rhs) {
@@ -402,6 +423,8 @@ int read_declarations(GrammarReader *r, const std::vector<Line> &lines) {
       r->rule_lines.push_back(line);
     } else if (keyword == "precedence") {
       r->precedence_lines.push_back(line);
+    } else if (keyword == "display") {
+      r->display_lines.push_back(line);
     } else {
       return report_at(file_of(*r), line.number, "unknown declaration '%s'", keyword.c_str());
     }
@@ -428,6 +451,9 @@ int read_actions_rules_and_levels(GrammarReader *r) {
     if (read_precedence(r, r->precedence_lines[i], i + 1) != 0) return -1;
   }
   set_rule_precedences(&g);
+  for (const Line &line : r->display_lines) {
+    if (read_display(r, line) != 0) return -1;
+  }
   return check_rules(r);
 }
 

@@ -35,11 +35,12 @@ enum WritesKind {
 };
 
 struct Symbol {
-  std::string name;   // as written in the grammar file
-  int kind;           // SymbolKind
-  int code;           // token code; -1 for the undefined symbol and the nonterminals
-  int precedence;     // level from 1 (loosest); 0 = none
-  int associativity;  // Associativity of that level
+  std::string name;     // as written in the grammar file
+  int kind;             // SymbolKind
+  int code;             // token code; -1 for the undefined symbol and the nonterminals
+  int precedence;       // level from 1 (loosest); 0 = none
+  int associativity;    // Associativity of that level
+  std::string display;  // how a message names the terminal: "';'", "an operand"; "" names it never
 };
 
 struct RuleAction {
