@@ -557,6 +557,9 @@ static int resume_symbol() {
   return symbol;
 }
 
+// A check's parse after an error: kept out of parse_input, whose loop is the one that matters.
+[[gnu::noinline]] static int resume_parse(StateStack *stack) { return run_parse<true>(stack, resume_symbol()); }
+
 int parse_input() {
   if (!tables_expanded) {
     expand_tables();
@@ -572,7 +575,7 @@ int parse_input() {
   bool in_error = false;
   while (result == parse_syntax_error && error_reporting.check) {
     in_error = true;
-    result = run_parse<true>(&stack, resume_symbol());
+    result = resume_parse(&stack);
     report_failure(&stack, result);
   }
   release_grown_entries();
