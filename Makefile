@@ -2,7 +2,8 @@
 # are installed (tools/deps.sh installs what is missing, or says what to install).
 #   make run      build the two programs only (build/dev: optimised, without the profile)
 #                 and convert the bundled examples both ways; fails if a result differs
-#                 from the expected file beside its input
+#                 from the expected file beside its input. It shows the conversions: the
+#                 build's own output only when it fails, or with VERBOSE=1
 #   make check    build and test twice: optimised with g++ and its profile, the objects that
 #                 make install and make package use (build/release), then with clang++
 #                 under AddressSanitizer and UBSan (build/asan); the conversion of
@@ -22,6 +23,7 @@
 #                 print the share of the programs' lines reached and every line not reached
 
 PREFIX ?= /usr/local
+MAKEFLAGS += --no-print-directory
 FUZZ_SECONDS ?= 60
 FUZZ_MAX_LEN ?= 4096
 
@@ -30,7 +32,7 @@ FUZZ_MAX_LEN ?= 4096
 all: build
 
 deps:
-	sh tools/deps.sh
+	@sh tools/deps.sh
 
 configure: deps
 	cmake --preset release
@@ -42,8 +44,10 @@ programs: deps
 build: configure
 	cmake --build --preset release
 
-run: programs
-	sh examples/run.sh build/dev
+run: deps
+	@sh tools/quietly.sh cmake --preset dev
+	@sh tools/quietly.sh cmake --build --preset dev --target postwright inwright
+	@sh examples/run.sh build/dev
 
 check: deps
 	cmake --workflow --preset release

@@ -68,12 +68,7 @@ static void put_json_string(const char *text) {
 // the line is a tab under it too, so that the caret stands under its byte.
 static void put_source_line(InputPlace place) {
   char line[SOURCE_LINE_LIMIT];
-  size_t length = 0;
-  for (uint64_t p = place.line_start; length < SOURCE_LINE_LIMIT; p++) {
-    int byte = yy_input_byte(p);
-    if (byte < 0 || byte == '\n') break;
-    line[length++] = static_cast<char>(byte);
-  }
+  size_t length = yy_input_line(place.line_start, line, sizeof line);
   if (length == 0 && place.column > 1) return;  // the input no longer holds the line
   fwrite(line, 1, length, stderr);
   putc('\n', stderr);

@@ -87,6 +87,11 @@ inline void yy_mark_line_start() { yy_line_start = yy_offset_of(yy_token_text + 
 // match as it was read, not the NUL that ends the match), else -1. For messages only.
 int yy_input_byte(uint64_t offset);
 
+// The input line that starts at `offset`, without its newline, in `to` (at most `size` bytes);
+// returns its length, 0 when the input no longer holds its start. The part not read yet is
+// read ahead from a file that can seek, and the file is left where it was. For messages only.
+size_t yy_input_line(uint64_t offset, char *to, size_t size);
+
 int yy_next_token();
 inline void yy_begin(int condition) { yy_start_state = 2 * condition + 1; }
 

@@ -325,6 +325,9 @@ static size_t read_input(yy_buffer *b, char *to, size_t room) {
     if (c == EOF && ferror(yy_input_stream)) yy_fatal("input in flex scanner failed");
     return n;
   }
+  // The end of the input that a read has met is final: a terminal read in blocks would
+  // otherwise be read once more, and its user would have to end it twice.
+  if (feof(yy_input_stream)) return 0;
   n = fread(to, 1, room, yy_input_stream);
   if (n == 0 && ferror(yy_input_stream)) yy_fatal("input in flex scanner failed");
   return n;
@@ -376,6 +379,7 @@ static RefillResult yy_refill() {
   if (yy_char_count == 0) {
     if (keep == 0) {
       result = refill_end_of_input;
+      clearerr(yy_input_stream);  // a later token request reads the stream again
       yy_restart_stream(yy_input_stream);
     } else {
       result = refill_last_match;
@@ -401,6 +405,22 @@ int yy_input_byte(uint64_t offset) {
   }
   const char *p = chars + (offset - first);
   return static_cast<unsigned char>(p == yy_scan_pos ? yy_held_char : *p);
+}
+
+size_t yy_input_line(uint64_t offset, char *to, size_t size) {
+  size_t length = 0;
+  int byte = 0;
+  for (; length < size && (byte = yy_input_byte(offset + length)) >= 0 && byte != '\n'; length++)
+    to[length] = static_cast<char>(byte);
+  if (byte >= 0 || length == size || yy_active_buffer == nullptr || yy_input_stream == nullptr) return length;
+  // The rest of the line is not read yet, when the bytes held end where it stopped.
+  if (offset + length != yy_offset_of(yy_active_buffer->chars + yy_char_count)) return length;
+  long position = ftell(yy_input_stream);
+  if (position < 0) return length;
+  size_t read = fread(to + length, 1, size - length, yy_input_stream);
+  fseek(yy_input_stream, position, SEEK_SET);
+  const char *newline = static_cast<const char *>(memchr(to + length, '\n', read));
+  return length + (newline != nullptr ? static_cast<size_t>(newline - (to + length)) : read);
 }
 
 bool yy_match_has_nul() { return memchr(yy_token_text, 0, yy_token_length) != nullptr; }

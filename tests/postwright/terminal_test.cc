@@ -1,5 +1,6 @@
-// postwright reading its input from a terminal (a pseudo-terminal in canonical mode): each
-// line is converted as soon as it is typed, and the end-of-file key ends the run normally.
+// postwright and inwright reading their input from a terminal (a pseudo-terminal in canonical
+// mode): each line is converted as soon as it is typed, and the end-of-file key ends the run
+// normally, the first time it is typed.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -51,7 +52,7 @@ class TerminalTest : public ::testing::Test {
     remove_scratch_dir(dir);
   }
   // The terminal is named as the input file, or is standard input and "-" names it.
-  void start_postwright(bool as_standard_input = false) {
+  void start_postwright(bool as_standard_input = false, const char *program = POSTWRIGHT_EXE) {
     std::string terminal = ptsname(master);
     child = fork();
     if (child == 0) {
@@ -59,12 +60,21 @@ class TerminalTest : public ::testing::Test {
       dup2(out, STDOUT_FILENO);
       if (as_standard_input) dup2(open(terminal.c_str(), O_RDONLY), STDIN_FILENO);
       const char *input = as_standard_input ? "-" : terminal.c_str();
-      execl(POSTWRIGHT_EXE, POSTWRIGHT_EXE, input, (dir + "/out").c_str(), static_cast<char *>(nullptr));
+      execl(program, program, input, (dir + "/out").c_str(), static_cast<char *>(nullptr));
       _exit(127);
     }
   }
   void type(const std::string &text) {
     ASSERT_EQ(write(master, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  }
+  // Whether the output file comes to hold `text` while the program still runs.
+  bool output_becomes(const std::string &text) {
+    auto deadline = std::chrono::steady_clock::now() + EXIT_WAIT;
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (file_exists(dir + "/out") && read_file(dir + "/out") == text) return waitpid(child, nullptr, WNOHANG) == 0;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
   }
   // The exit status once the program ends by itself, or -1 when it still waits for input.
   int wait_for_exit() {
@@ -100,6 +110,26 @@ TEST_F(TerminalTest, EndOfFileKeyEndsTheRun) {
   EXPECT_EQ(wait_for_exit(), 0);
   EXPECT_EQ(normalize_banners(read_file(dir + "/stdout")), "<start>\n<stop>\n");
   EXPECT_EQ(read_file(dir + "/out"), "a =b c |;\n-- done\n");
+}
+
+// What a line converts to is in the output file before the next line is typed.
+TEST_F(TerminalTest, EachLinesOutputIsWrittenAtOnce) {
+  start_postwright();
+  type("a = b;\n");
+  EXPECT_TRUE(output_becomes("a =b ;\n"));
+  type("c = d;\n" + std::string(1, END_OF_FILE_KEY));
+  EXPECT_EQ(wait_for_exit(), 0);
+  EXPECT_EQ(read_file(dir + "/out"), "a =b ;\nc =d ;\n");
+}
+
+// inwright reads a terminal in blocks, so it converts at the end; the first end-of-file key
+// at the start of a line ends it.
+TEST_F(TerminalTest, InwrightEndsAtTheFirstEndOfFileKey) {
+  start_postwright(false, INWRIGHT_EXE);
+  type("y = a b & ;\n");
+  type(std::string(1, END_OF_FILE_KEY));
+  EXPECT_EQ(wait_for_exit(), 0);
+  EXPECT_EQ(read_file(dir + "/out"), "y =a&b;\n");
 }
 
 }  // namespace
