@@ -55,6 +55,12 @@ void stop_on_illegal_character(const char *at) {
   return ID;
 }
 
+// A line ends: counted, and where the next begins is marked for the columns of messages.
+[[gnu::noinline]] static int end_line() {
+  count_line();
+  return YY_NO_TOKEN;
+}
+
 [[gnu::noinline]] static int start_comment() {
   yy_begin(COMMENT_LINE);
   return YY_NO_TOKEN;
@@ -89,8 +95,7 @@ int yy_rule_action(int action) {
     case RULE_BLANK:
       return YY_NO_TOKEN;
     case RULE_NEWLINE:
-      count_line();
-      return YY_NO_TOKEN;
+      return end_line();
     case RULE_QUOTED_NAME:
     case RULE_QUOTED_NAME_ARGS:
       return take_quoted_name();

@@ -50,8 +50,8 @@ static FoundToken found_token() {
   }
   // A quoted name read in several matches: the match is its closing piece, with the one
   // backslash that closes it (a name read as one match holds two).
-  bool closing_piece = lookahead == ID && yy_token_text[0] == '\\' &&
-                       memchr(yy_token_text + 1, '\\', yy_token_length - 1) == nullptr;
+  bool closing_piece =
+      lookahead == ID && yy_token_text[0] == '\\' && memchr(yy_token_text + 1, '\\', yy_token_length - 1) == nullptr;
   if (closing_piece) found.start = quote_start;
   char text[TOKEN_TEXT_SHOWN + 1];
   input_text(found.start, found.end, text, sizeof text);
