@@ -44,7 +44,7 @@ void core_reset() {
   token_text_reset();
   command_line = {nullptr, nullptr, false, false, 0, nullptr};
   message_stream = stdout;
-  error_reporting = {ErrorFormat::classic, false, STANDARD_INPUT_LABEL, 0};
+  error_reporting = {ErrorFormat::classic, false, STANDARD_INPUT_LABEL, 0, false};
   for (bool &closed : standard_descriptor_closed) closed = false;
 }
 
@@ -289,6 +289,15 @@ void parse_command_line(int argc, char **argv, const ProgramTexts *program) {
   command_line.input_path = files[0];
   command_line.output_path = files[1];
   if (is_standard_stream(command_line.output_path)) message_stream = stderr;
+  // JSON keeps standard error to its objects: the banners that "-" as the output would put
+  // there are left out, as with -q.
+  if (message_stream == stderr && error_reporting.format == ErrorFormat::json) command_line.quiet = true;
+}
+
+FILE *echo_stream() {
+  if (message_stream != stderr || error_reporting.format != ErrorFormat::json) return message_stream;
+  static FILE *nowhere = fopen("/dev/null", "w");  // one for the process, as the standard streams are
+  return nowhere != nullptr ? nowhere : message_stream;
 }
 
 // --- Banners and files ---
@@ -333,6 +342,7 @@ static bool check_file(const ProgramTexts *program, const char *path, void (*res
   yy_output_stream = output_stream;  // what the scanner would echo is not shown either
   error_reporting.file = input_label(path);
   error_reporting.errors = 0;
+  error_reporting.passing_over = false;
   yy_input_stream = open_input(path);
   if (yy_input_stream == nullptr) {
     fail_on_file(program->name, path, "cannot open", "", true);

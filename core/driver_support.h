@@ -58,8 +58,12 @@ void open_standard_descriptors(const char *program);
 // it with status 1, before any file is opened: a mistyped glob must not make a source file
 // the output. With --check any number of files, at least one, may follow. With "-" as the
 // output, message_stream becomes standard error, so that standard output carries nothing but
-// the converted text.
+// the converted text; with --error-format=json the banners are then left out.
 void parse_command_line(int argc, char **argv, const ProgramTexts *program);
+
+// Where the scanner's echo of a byte that no rule takes goes: where the messages go, or
+// nowhere when those are on standard error in the json format, which holds JSON only.
+FILE *echo_stream();
 
 // The index in command_line.argv of the first file operand after `index`, or argc when none
 // is left: a check's files, from next_file_operand(0) on.

@@ -49,17 +49,42 @@ InputPlace place_of(uint64_t offset) {
   return {line, static_cast<int64_t>(offset - start) + 1, start};
 }
 
-// `text` as the body of a JSON string.
+// The length of the well-formed UTF-8 sequence at `p`, or 0 when the byte there starts none
+// (RFC 3629: no overlong forms, no surrogates, nothing above U+10FFFF).
+static size_t utf8_sequence_length(const unsigned char *p) {
+  unsigned char lead = p[0];
+  if (lead < 0x80) return 1;
+  size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                  : lead >= 0xE0 && lead <= 0xEF ? 3
+                  : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                 : 0;
+  if (length == 0) return 0;
+  unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;  // the second byte's bounds
+  unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+  if (p[1] < low || p[1] > high) return 0;
+  for (size_t i = 2; i < length; i++)
+    if (p[i] < 0x80 || p[i] > 0xBF) return 0;
+  return length;
+}
+
+// `text` as a JSON string. JSON is UTF-8: a byte that is not part of a well-formed sequence
+// (a name in Latin-1, say) is written as the messages name such bytes, \xE9, so that every
+// line still parses.
 static void put_json_string(const char *text) {
   putc('"', stderr);
-  for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p != '\0'; p++) {
+  for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p != '\0';) {
+    size_t length = utf8_sequence_length(p);
     if (*p == '"' || *p == '\\') {
       fprintf(stderr, "\\%c", *p);
     } else if (*p < ' ' || *p == 0x7f) {
       fprintf(stderr, "\\u%04x", *p);
+    } else if (length == 0) {
+      fprintf(stderr, "\\\\x%02X", *p);
+      length = 1;
     } else {
-      putc(*p, stderr);
+      fwrite(p, 1, length, stderr);
     }
+    p += length;
   }
   putc('"', stderr);
 }
@@ -105,6 +130,7 @@ static void put_json_error(InputPlace place, const char *severity, const char *m
 }
 
 void report_input_error(InputPlace place, const char *message, const char *const *expected, size_t expected_count) {
+  if (error_reporting.passing_over) return;
   if (error_reporting.errors++ >= ERRORS_SHOWN_PER_FILE) return;
   if (error_reporting.format == ErrorFormat::json) {
     put_json_error(place, "error", message, expected, expected_count);

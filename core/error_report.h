@@ -19,6 +19,7 @@ struct ErrorReporting {
   bool check;          // --check: every error of every file is reported, nothing is written
   const char *file;    // the input's name in the messages: as given, "<stdin>" for "-"
   int64_t errors;      // errors found in the current file
+  bool passing_over;   // a check passes over the rest of a statement in error: nothing in it is reported
 };
 extern ErrorReporting error_reporting;
 
@@ -41,7 +42,8 @@ InputPlace place_of(uint64_t offset);
 
 // Counts an error at `place` and reports it in the gnu or json format on standard error:
 // `message`, and in json the names of what was expected, if any. A check reports the first
-// ERRORS_SHOWN_PER_FILE errors of a file and counts the rest.
+// ERRORS_SHOWN_PER_FILE errors of a file and counts the rest; while it passes over the rest of
+// a statement in error, it neither reports nor counts: a statement has one error.
 void report_input_error(InputPlace place, const char *message, const char *const *expected = nullptr,
                         size_t expected_count = 0);
 

@@ -13,7 +13,7 @@ FILE *message_stream = stdout;
 
 // Here rather than with the reports, which read the scanner's buffer: the parse engine asks
 // whether it runs a check without taking the scanner in.
-ErrorReporting error_reporting = {ErrorFormat::classic, false, STANDARD_INPUT_LABEL, 0};
+ErrorReporting error_reporting = {ErrorFormat::classic, false, STANDARD_INPUT_LABEL, 0, false};
 
 void end_process(int status) {
   output_flush();

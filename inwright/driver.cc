@@ -56,7 +56,7 @@ int inwright_main(int argc, char **argv) {
   if (output_stream == nullptr)
     fail_on_file(INWRIGHT.name, output_path, "cannot create", "Error creating output file.\nExiting\n");
   error_reporting.file = input_label(input_path);
-  yy_output_stream = message_stream;  // the scanner's echo goes where the messages go
+  yy_output_stream = echo_stream();
 
   yy_next_token();
 

@@ -21,22 +21,18 @@
 
 int yy_is_terminal(int) { return 0; }  // input is always read in blocks
 
-// In a check, the statement in which an error was found: the rest of it, up to its ";", is
-// read without a report, and its trees are dropped.
-static bool statement_in_error = false;
-
 void postfix_scanner_reset() {
-  statement_in_error = false;
   token_text_clear();
   expr_tree_reset();
   current_line = 1;
 }
 
-// After an error in a check: the trees of the statement and their texts are dropped.
+// After an error in a check: the trees of the statement and their texts are dropped, and the
+// rest of it, up to its ";", is read without a report.
 static void drop_statement() {
   release_node_stack(&node_stack);
   clear_fragment_queue();
-  statement_in_error = true;
+  error_reporting.passing_over = true;
 }
 
 // A fault stops the run; what was converted before it stays in the output. A check reports
@@ -47,7 +43,7 @@ void stop_on_illegal_character(const char *at) {
     fprintf(message_stream, "ERROR -illegal character %s", at);
     end_process(EXIT_INPUT_FAULT);
   }
-  if (!statement_in_error) report_illegal_byte(at);
+  report_illegal_byte(at);
   if (!error_reporting.check) end_process(EXIT_INPUT_FAULT);
   drop_statement();
 }
@@ -60,7 +56,7 @@ static void stop_on_fault(const char *fault, const char *message, uint64_t offse
     fprintf(message_stream, "ERROR -%s in line %" PRId64 "\n", fault, current_line);
     end_process(EXIT_INPUT_FAULT);
   }
-  if (!statement_in_error) report_input_error(place_of(offset), message);
+  report_input_error(place_of(offset), message);
   if (!error_reporting.check) end_process(EXIT_INPUT_FAULT);
   drop_statement();
 }
@@ -159,12 +155,12 @@ static ExprNode *pop_statement_root() {
 [[gnu::noinline]] static int resume_after_statement() {
   release_node_stack(&node_stack);
   clear_fragment_queue();
-  statement_in_error = false;
+  error_reporting.passing_over = false;
   return YY_NO_TOKEN;
 }
 
 [[gnu::noinline]] static int end_statement() {
-  if (statement_in_error) return resume_after_statement();
+  if (error_reporting.passing_over) return resume_after_statement();
   ExprNode *root = pop_statement_root();
   if (root == nullptr) return resume_after_statement();
   bool negated_group = root->left != nullptr && root->negated;
@@ -207,7 +203,7 @@ static int end_scan() {
     }
     stop_on_fault("missing semicolon", message, end);
   }
-  statement_in_error = false;
+  error_reporting.passing_over = false;
   return 0;
 }
 
@@ -216,7 +212,7 @@ static int end_in_quoted_name() {
   stop_on_fault("unterminated quoted name", "unterminated quoted name: no closing backslash", quote_start);
   release_node_stack(&node_stack);
   token_text_clear();
-  statement_in_error = false;
+  error_reporting.passing_over = false;
   return 0;
 }
 

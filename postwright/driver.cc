@@ -72,7 +72,7 @@ int postwright_main(int argc, char **argv) {
   clear_fragment_queue();
   open_files(command_line.input_path, command_line.output_path);
   error_reporting.file = input_label(command_line.input_path);
-  yy_output_stream = message_stream;  // the scanner's echo goes where the messages go
+  yy_output_stream = echo_stream();
   int result = parse_input();
   fclose(yy_input_stream);
   yy_input_stream = nullptr;  // a harness that runs the driver again closes only what is left open

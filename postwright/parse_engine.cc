@@ -541,6 +541,7 @@ static int run_parse(StateStack *stack, int held_symbol) {
 // skipped tokens queued is dropped, and what the statement wrote before the error does not
 // matter: a check writes nothing that is kept.
 static int resume_symbol() {
+  error_reporting.passing_over = true;  // the statement's error is reported: nothing more in it is
   int symbol = lookahead == NO_LOOKAHEAD ? read_lookahead() : token_symbol(lookahead);
   for (;;) {
     if (symbol == PARSE_END_SYMBOL) break;
@@ -552,6 +553,7 @@ static int resume_symbol() {
     if (boundary == StatementBoundary::starts) break;
     symbol = read_lookahead();
   }
+  error_reporting.passing_over = false;
   clear_fragment_queue();
   if (symbol == NO_SYMBOL) lookahead = NO_LOOKAHEAD;
   return symbol;

@@ -39,6 +39,10 @@ static FoundToken found_token() {
   found.start = yy_offset_of(yy_token_text);
   found.end = yy_offset_of(yy_token_text + yy_token_length);
   if (lookahead == 0) {  // the match is the last token's; the end of the input is where the scan is
+    // Shown behind the last token, on a line that the editor can show, rather than on the
+    // empty line after the last newline.
+    uint64_t last_end = 0;
+    if (previous_token_end(found.start, &last_end)) found.start = last_end;
     found.end = found.start;
     strcpy(found.text, "the end of the input");
     return found;

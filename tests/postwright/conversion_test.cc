@@ -329,6 +329,10 @@ TEST(CommandLine, StandardStreams) {
       {"json: input missing", "postwright --error-format=json nothing out", 1, "<start>\n",
        "{\"file\":\"nothing\",\"severity\":\"error\",\"message\":\"cannot open: No such file or directory\"}\n",
        "<none>"},
+      {"json: standard error holds objects only", "postwright --error-format=json echo -", 1, "q =\\ab\\ ;\ny =",
+       "{\"file\":\"echo\",\"line\":2,\"column\":5,\"severity\":\"error\",\"message\":\"illegal character '~'; "
+       "NOT is '!'\"}\n",
+       "<none>"},
       {"unknown error format", "postwright --error-format=vim in out", 1, "",
        "postwright: invalid argument 'vim' for '--error-format'\nValid arguments are: 'classic', 'gnu', 'json'\n"
        "Try 'postwright --help' for more information.\n",
@@ -339,6 +343,11 @@ TEST(CommandLine, StandardStreams) {
        "bad:1:7: error: illegal character '+'; OR is '|'\na = b + c;\n      ^\n"
        "many:1:5: error: expected an operand before ';'\na = ;\n    ^\n"
        "many:3:7: error: expected ')' before ';'\nc = (a;\n      ^\n",
+       "<none>"},
+      {"check reports one error a statement", "postwright --check worse", 1, "",
+       "worse:1:7: error: '&&' is not an operator; write '&'\ny = a && b ~ c;\n      ^\n"
+       "worse:2:6: error: illegal character '['; a PLC tag name? quote it between backslashes, as in \\motor.run\\\n"
+       "z = a[1] & b.c;\n     ^\n",
        "<none>"},
       {"check goes on after a file it cannot open", "postwright --check --error-format=json nothing bad", 1, "",
        "{\"file\":\"nothing\",\"severity\":\"error\",\"message\":\"cannot open: No such file or directory\"}\n"
@@ -357,6 +366,8 @@ TEST(CommandLine, StandardStreams) {
                              {{"in", "a = b;\n"},
                               {"bad", "a = b + c;\n"},
                               {"many", "a = ;\nb = c;\nc = (a;\n"},
+                              {"echo", "q = \\a\nb\\;\ny = ~;\n"},
+                              {"worse", "y = a && b ~ c;\nz = a[1] & b.c;\nw = ok;\n"},
                               {"features.infix", features}},
                              {POSTWRIGHT, INWRIGHT_EXE});
     EXPECT_EQ(r.status, c.status) << c.name;
@@ -402,6 +413,8 @@ TEST(ErrorFormat, MistakesAreReportedWhereTheyAre) {
        "\\motor.run\\\ny = motor.run;\n         ^\n"},
       {"unbalanced parenthesis", "y = (a | b;\n", "gnu",
        "in:1:11: error: expected ')' before ';'\ny = (a | b;\n          ^\n"},
+      {"the input ends too soon", "y = (a\n\n", "gnu",
+       "in:1:7: error: expected ')' at the end of the input\ny = (a\n      ^\n"},
       {"operand missing", "y = a |;\n", "gnu", "in:1:8: error: expected an operand before ';'\ny = a |;\n       ^\n"},
       {"a tab is one column", "y =\t;\n", "gnu", "in:1:5: error: expected an operand before ';'\ny =\t;\n   \t^\n"},
       {"blanks in an argument list", "y = x(t - 1);\n", "gnu",
@@ -416,6 +429,10 @@ TEST(ErrorFormat, MistakesAreReportedWhereTheyAre) {
       {"json: illegal byte", "y = \x01;", "json",
        "{\"file\":\"in\",\"line\":1,\"column\":5,\"severity\":\"error\",\"message\":\"illegal character "
        "'\\\\x01'\"}\n"},
+      // JSON is UTF-8: a byte outside a well-formed sequence is named, a whole sequence kept.
+      {"json: a name in UTF-8 and Latin-1", "y = a \\\xC3\xA9t\xE9\\;", "json",
+       "{\"file\":\"in\",\"line\":1,\"column\":7,\"severity\":\"error\",\"message\":\"expected ';' before "
+       "'\\\\\xC3\xA9t\\\\xE9\\\\'\",\"expected\":[\"';'\"]}\n"},
   };
   for (const Mistake &m : table) {
     RunResult r = run_script("postwright -q --error-format="s + m.format + " in out", {{"in", m.input}}, {POSTWRIGHT});

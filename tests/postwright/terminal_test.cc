@@ -1,6 +1,6 @@
 // postwright and inwright reading their input from a terminal (a pseudo-terminal in canonical
-// mode): each line is converted as soon as it is typed, and the end-of-file key ends the run
-// normally, the first time it is typed.
+// mode): postwright converts each line as soon as it is typed, inwright at the end, and in
+// both the end-of-file key ends the run normally, the first time it is typed.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
