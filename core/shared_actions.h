@@ -2,7 +2,8 @@
 // name's pieces, refuse a NUL byte in a text that is kept as a string, complete a comment
 // line, and echo a byte that no rule takes. What differs, each program supplies: how it stops
 // at an illegal character, and where a completed comment line goes. Entry points:
-// collect_quoted_piece, refuse_nul_in_match, finish_comment, finish_comment_match, echo_match.
+// collect_quoted_piece, refuse_nul_in_match, finish_comment, finish_comment_match, echo_match,
+// and the dispatch's cases for them, SHARED_RULE_ACTION_CASES.
 #ifndef CORE_SHARED_ACTIONS_H
 #define CORE_SHARED_ACTIONS_H
 
@@ -71,5 +72,31 @@ int finish_comment_match(bool with_newline);
 // The default rule's action: the byte goes to the scanner's echo stream. Only a newline inside
 // a quoted name gets here; it is left out of the name.
 int echo_match();
+
+// The rule action for the "--" that opens a comment line: the rest of the line is read in
+// `condition`.
+inline int open_comment_line(int condition) {
+  yy_begin(condition);
+  return YY_NO_TOKEN;
+}
+
+// The cases of yy_rule_action that both rule sets have, by the names both give those rules:
+// a quoted name in pieces, a comment line, and the default rule. Each program's dispatch
+// lists them among its own, over its own generated ScanAction and conditions.
+#define SHARED_RULE_ACTION_CASES                          \
+  case RULE_QUOTE_OPEN:                                   \
+  case RULE_QUOTE_OPEN_ESCAPE:                            \
+    return open_quoted_name(QUOTED_NAME);                 \
+  case RULE_QUOTE_BACKSLASHES:                            \
+  case RULE_QUOTE_TEXT:                                   \
+    return collect_quoted_piece(QUOTED_NAME);             \
+  case RULE_COMMENT_OPEN:                                 \
+    return open_comment_line(COMMENT_LINE);               \
+  case RULE_COMMENT_LINE:                                 \
+    return finish_comment_match(true);                    \
+  case RULE_COMMENT_TAIL: /* no newline ends the input */ \
+    return finish_comment_match(false);                   \
+  case RULE_DEFAULT:                                      \
+    return echo_match();
 
 #endif

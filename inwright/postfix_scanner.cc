@@ -175,11 +175,6 @@ static ExprNode *pop_statement_root() {
   return root != nullptr ? readable_end_statement(root) : resume_after_statement();
 }
 
-[[gnu::noinline]] static int open_comment() {
-  yy_begin(COMMENT_LINE);
-  return YY_NO_TOKEN;
-}
-
 // A comment line goes to the output as it was read: its "--", then the rest of the line
 // straight from the match, however long it is.
 int take_comment_line(const char *rest, size_t rest_length) {
@@ -253,31 +248,18 @@ int yy_rule_action(int action) {
     case RULE_QUOTE_CLOSE:
     case RULE_QUOTE_CLOSE_ARGS:
       return close_quoted_name(false);
-    case RULE_QUOTE_OPEN:
-    case RULE_QUOTE_OPEN_ESCAPE:
-      return open_quoted_name(QUOTED_NAME);
-    case RULE_QUOTE_BACKSLASHES:
-    case RULE_QUOTE_TEXT:
-      return collect_quoted_piece(QUOTED_NAME);
     case RULE_BLANK:
       return YY_NO_TOKEN;
     case RULE_LBRACE:
     case RULE_RBRACE:
     case RULE_NEWLINE:
       return readable_form ? place_layout() : copy_layout();
-    case RULE_COMMENT_OPEN:
-      return open_comment();
-    case RULE_COMMENT_LINE:
-      return finish_comment_match(true);
-    case RULE_COMMENT_TAIL:  // the input ends without a newline: no line completed
-      return finish_comment_match(false);
     case RULE_END_MARKER:
       return end_scan();
     case RULE_ILLEGAL:
       stop_on_illegal_character(yy_token_text);
       return YY_NO_TOKEN;
-    case RULE_DEFAULT:
-      return echo_match();
+      SHARED_RULE_ACTION_CASES
     case ACTION_EOF_COMMENT_LINE:  // only "--" was read on the last line
       finish_comment("", 0, false);
       return end_scan();

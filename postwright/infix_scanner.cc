@@ -61,11 +61,6 @@ void stop_on_illegal_character(const char *at) {
   return YY_NO_TOKEN;
 }
 
-[[gnu::noinline]] static int start_comment() {
-  yy_begin(COMMENT_LINE);
-  return YY_NO_TOKEN;
-}
-
 // A comment line's fragment is the "--" that opened it and the rest of the line, taken
 // straight from the match however long it is.
 int take_comment_line(const char *rest, size_t rest_length) {
@@ -99,25 +94,12 @@ int yy_rule_action(int action) {
     case RULE_QUOTED_NAME:
     case RULE_QUOTED_NAME_ARGS:
       return take_quoted_name();
-    case RULE_QUOTE_OPEN:
-    case RULE_QUOTE_OPEN_ESCAPE:
-      return open_quoted_name(QUOTED_NAME);
-    case RULE_QUOTE_BACKSLASHES:
-    case RULE_QUOTE_TEXT:
-      return collect_quoted_piece(QUOTED_NAME);
     case RULE_QUOTE_CLOSE:
     case RULE_QUOTE_CLOSE_ARGS:
       return finish_quoted_name();
-    case RULE_COMMENT_OPEN:
-      return start_comment();
-    case RULE_COMMENT_LINE:
-      return finish_comment_match(true);
-    case RULE_COMMENT_TAIL:
-      return finish_comment_match(false);
     case RULE_ILLEGAL:
       return refuse_illegal_character();
-    case RULE_DEFAULT:
-      return echo_match();
+      SHARED_RULE_ACTION_CASES
     case ACTION_EOF_NORMAL:
       return YY_NO_TOKEN;          // the engine ends the call with 0
     case ACTION_EOF_COMMENT_LINE:  // only "--" was read on the last line

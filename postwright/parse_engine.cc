@@ -389,6 +389,8 @@ const char *expanded_tables_fault() {
   return nullptr;
 }
 
+int16_t *rule_step_length(int rule) { return &rule_steps[rule].length; }
+
 // --- What a syntax error expected ---
 
 // The stack at the syntax error being reported; null at any other time.

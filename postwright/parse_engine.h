@@ -3,6 +3,8 @@
 #ifndef POSTWRIGHT_PARSE_ENGINE_H
 #define POSTWRIGHT_PARSE_ENGINE_H
 
+#include <cstdint>
+
 constexpr int NO_LOOKAHEAD = -2;  // lookahead value when no token is held
 constexpr int PARSE_STACK_INITIAL = 200;
 constexpr int PARSE_STACK_MAX = 10000;
@@ -26,6 +28,10 @@ void expected_terminals(bool expected[]);
 // shift's chain and the folded reductions) do what the packed tables do; else what is wrong.
 // The sanitizer build checks it once, at the first parse; the tests call it.
 const char *expanded_tables_fault();
+
+// What rule `rule`'s step pops, as the expansion set it: for the tests that show the proof at
+// work on a wrong fold, which they put back after.
+int16_t *rule_step_length(int rule);
 
 // Releases the stack storage of a parse that never returned (the process was ended from inside
 // it) and forgets the lookahead: for tests and fuzzers that run several inputs in one process.

@@ -462,10 +462,13 @@ TEST(GrammarFile, ErrorsNameFileAndLine) {
       {SYMBOLS "rule s : Y\n", "t.grammar:5: unknown symbol Y"},
       {SYMBOLS "rule s : X ?\n", "t.grammar:5: ? cannot appear in a rule"},
       {SYMBOLS "rule s X\n", "t.grammar:5: a rule reads: rule LEFT : RIGHT... [=> ACTION]"},
-      // A display line names a declared terminal, with a quoted text.
+      // A display line names a declared terminal, with a quoted text; once there is one,
+      // every token has one.
       {SYMBOLS RULE "display Y \"y\"\n", "t.grammar:6: unknown symbol Y"},
       {SYMBOLS RULE "display s \"s\"\n", "t.grammar:6: s is not a terminal and is never named"},
       {SYMBOLS RULE "display X x\n", "t.grammar:6: a display line reads: display TERMINAL \"TEXT\""},
+      {"end $ 0\nundefined ?\ntoken X 258\ntoken Y 259\nnonterminal s start\nrule s : X Y\ndisplay X \"x\"\n",
+       "t.grammar:4: token Y has no display line: how a syntax message names it"},
       {SYMBOLS "rule s : X => a b\n", "t.grammar:5: a rule reads: rule LEFT : RIGHT... [=> ACTION]"},
       // What an action writes is said once, in its declaration, and every action is run.
       {SYMBOLS "rule s : X => write_x\n",

@@ -51,6 +51,14 @@ TEST(HandTables, ExpandAsThePackedTablesSayAndParse) {
   EXPECT_EQ(result, parse_accepted);
   const char *fault = expanded_tables_fault();
   EXPECT_TRUE(fault == nullptr) << fault;
+  // Rule 3 folded with rule 2 pops two states; a fold that popped one would leave a state on
+  // the stack for every item, and the proof names it.
+  int16_t *folded = rule_step_length(3);
+  EXPECT_EQ(*folded, 2);
+  *folded = 1;
+  fault = expanded_tables_fault();
+  *folded = 2;
+  EXPECT_STREQ(fault, "parse engine tables: rule 3 is made as a step that the packed tables do not make");
   testing::internal::CaptureStderr();
   EXPECT_EQ(parsed({X, 1}, &result), "<0 ");
   EXPECT_EQ(result, parse_syntax_error);

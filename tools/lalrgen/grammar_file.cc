@@ -18,8 +18,8 @@
 //   display     TERMINAL "TEXT"            how a syntax error names the terminal among what was
 //                                          expected; several may share a text, and "" leaves it
 //                                          unnamed (an operator that could always follow). A
-//                                          literal is named by itself, a token by its name,
-//                                          unless a display line says otherwise
+//                                          literal is named by itself; once one display line
+//                                          is written, every token needs one
 //
 // The generator numbers what the file declares in its order: the terminals from 0, then the
 // nonterminals, the actions from 1 (action 0 writes nothing), the rules from 1, the
@@ -51,8 +51,9 @@ struct GrammarReader {
   std::vector<Line> rule_lines;
   std::vector<Line> precedence_lines;
   std::vector<Line> display_lines;
-  int start_count;  // nonterminals marked `start`
-  int error_count;  // error symbols declared
+  std::map<int, int> token_lines;  // a `token` terminal -> the line that declares it
+  int start_count;                 // nonterminals marked `start`
+  int error_count;                 // error symbols declared
 };
 
 constexpr char ACCEPT_NAME[] = "$accept";  // printable name of rule 0's left side
@@ -206,6 +207,7 @@ int read_symbol(GrammarReader *r, const Line &line, int kind) {
     r->grammar.undefined_symbol = number;
   }
   if (kind == symbol_error) r->error_count++;
+  if (kind == symbol_token) r->token_lines[number] = line.number;
   std::string display = kind == symbol_end ? "the end of the input" : name;
   r->grammar.symbols.push_back(Symbol{name, kind, code, 0, assoc_none, display});
   r->grammar.token_count = number + 1;
@@ -367,7 +369,17 @@ int read_display(GrammarReader *r, const Line &line) {
   if (!is_terminal(r->grammar, found->second))
     return report_at(file_of(*r), line.number, "%s is not a terminal and is never named", w[1].c_str());
   r->grammar.symbols[found->second].display = text;
+  r->token_lines.erase(found->second);
   return 0;
+}
+
+// A grammar that names its terminals for the syntax messages names every token: one left out
+// would show in them under its grammar name ("expected XOR or ';'").
+int check_displays(GrammarReader *r) {
+  if (r->display_lines.empty() || r->token_lines.empty()) return 0;
+  auto [symbol, line] = *r->token_lines.begin();
+  return report_at(file_of(*r), line, "token %s has no display line: how a syntax message names it",
+                   r->grammar.symbols[symbol].name.c_str());
 }
 
 void set_rule_precedences(Grammar *g) {
@@ -454,6 +466,7 @@ int read_actions_rules_and_levels(GrammarReader *r) {
   for (const Line &line : r->display_lines) {
     if (read_display(r, line) != 0) return -1;
   }
+  if (check_displays(r) != 0) return -1;
   return check_rules(r);
 }
 
