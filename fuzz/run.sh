@@ -13,14 +13,15 @@ build=$1 seconds=$2 max_len=${3:-4096}
 source=$(cd "$(dirname "$0")" && pwd)
 failed=
 mkdir -p "$build/artifacts"
-for target in postwright inwright roundtrip command_line; do
+for target in postwright inwright roundtrip command_line diagnostics; do
   scratch=$build/corpus/$target
   mkdir -p "$scratch"
   dict=$source/tokens.dict
   [ "$target" = command_line ] && dict=$source/options.dict
   echo "== $target: $seconds s, scratch corpus $scratch"
   # stderr of the programs (postwright's parse errors) is silenced; libFuzzer's own output and
-  # the sanitizers' reports are not.
+  # the sanitizers' reports are not. The diagnostics target reads what the programs write to
+  # the C library's stderr through a scratch file of its own.
   if ! nice -n 10 "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -dict="$dict" \
     -close_fd_mask=2 -max_len="$max_len" -timeout=10 -print_final_stats=1 \
     -artifact_prefix="$build/artifacts/$target-" "$scratch" "$source/corpus/$target"; then
