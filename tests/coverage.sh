@@ -19,7 +19,7 @@ export LLVM_PROFILE_FILE
 ctest --test-dir "$build" --label-exclude huge -j2 >"$build/coverage-tests.log" 2>&1 ||
   echo "coverage: some tests failed, see $build/coverage-tests.log" >&2
 for corpus in "$@"; do
-  for target in postwright inwright roundtrip command_line; do
+  for target in postwright inwright roundtrip command_line diagnostics; do
     [ -d "$corpus/$target" ] || continue
     find "$corpus/$target" -type f -print0 | xargs -0 -r "$build/fuzz/${target}_fuzz" >/dev/null 2>&1 ||
       echo "coverage: a replay of $corpus/$target failed" >&2
@@ -28,11 +28,13 @@ done
 find "$profiles" -name '*.profraw' >"$build/profiles.list"
 llvm-profdata merge -sparse -f "$build/profiles.list" -o "$build/coverage.profdata"
 # Every executable that holds program code: the programs, the fuzz targets, the tests that
-# link the programs' objects.
+# link the programs' objects or compile their sources (the parse engine against tables made by
+# hand, the scanner generator's tests against the tables each program links).
 objects=
 for exe in postwright/postwright inwright/inwright fuzz/postwright_fuzz fuzz/inwright_fuzz fuzz/roundtrip_fuzz \
-  fuzz/command_line_fuzz tests/core/core_tests tests/inwright/inwright_tests tests/postwright/postwright_tests \
-  tests/postwright/parse_engine_tests; do
+  fuzz/command_line_fuzz fuzz/diagnostics_fuzz tests/core/core_tests tests/inwright/inwright_tests \
+  tests/postwright/postwright_tests tests/postwright/parse_engine_tests tests/postwright/parse_engine_hand_tests \
+  tests/scangen/scangen_tests tests/scangen/scangen_infix_tables_tests; do
   [ -x "$build/$exe" ] && objects="$objects -object $build/$exe"
 done
 # shellcheck disable=SC2086 # one word per option
