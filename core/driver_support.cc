@@ -355,10 +355,12 @@ static bool check_file(const ProgramTexts *program, const char *path, void (*res
   return error_reporting.errors == 0;
 }
 
+static FILE *opened_or_out_of_memory(FILE *stream, const char *who);
+
 void check_each_file(const ProgramTexts *program, void (*reset)(), void (*run)()) {
   error_reporting.check = true;
   if (error_reporting.format == ErrorFormat::classic) error_reporting.format = ErrorFormat::gnu;
-  output_stream = fopen("/dev/null", "w");
+  output_stream = opened_or_out_of_memory(fopen("/dev/null", "w"), "check_each_file");
   if (output_stream == nullptr) fail_on_file(program->name, "/dev/null", "cannot open", "");
   bool clean = true;
   for (int i = next_file_operand(0); i < command_line.argc; i = next_file_operand(i)) {

@@ -401,7 +401,7 @@ static int error_depth = 0;
 // the reductions it makes first.
 static bool takes_symbol(int symbol) {
   int *states = static_cast<int *>(malloc((static_cast<size_t>(error_depth) + 1) * sizeof(int)));
-  if (states == nullptr) return false;
+  if (states == nullptr) die("expected_terminals");  // not a message that names nothing expected
   for (int i = 0; i < error_depth; i++) states[i] = error_entries[i];
   int depth = error_depth;
   bool taken = false;
