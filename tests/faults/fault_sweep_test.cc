@@ -1,15 +1,19 @@
 // Both programs with one call failing: for each row of the table and each kind of call
 // (allocation, read, write, flush, close), a run with the preloaded fault library counts the
-// calls of a clean run, then one run per call fails that call alone. Every run must end with
+// calls of a clean run, then one run per call fails that call alone. The rows convert a file,
+// in each error format, or check two. Every run must end with
 // the status and the message its failure calls for, or exactly as the clean run did when the
 // failure costs nothing (the C library survives a failed allocation of a stream buffer, or a
 // failed close of the input): never a crash, a sanitizer report, success after data was
 // lost, or an output file that is not a prefix of the clean run's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -23,12 +27,13 @@ namespace {
 
 struct Program {
   const char *exe;
-  const char *output_failure;           // a write to the output file failed
+  const char *name;                     // in the messages of the gnu and json formats
+  const char *output_failure;           // a write to the output file failed, in the classic format
   const char *standard_output_failure;  // a write of the banners failed
 };
-const Program POSTWRIGHT = {POSTWRIGHT_EXE, "Cannot write output file.\nExiting\n",
+const Program POSTWRIGHT = {POSTWRIGHT_EXE, "postwright", "Cannot write output file.\nExiting\n",
                             "Cannot write standard output.\nExiting\n"};
-const Program INWRIGHT = {INWRIGHT_EXE, "Error writing output file.\nExiting\n",
+const Program INWRIGHT = {INWRIGHT_EXE, "inwright", "Error writing output file.\nExiting\n",
                           "Error writing standard output.\nExiting\n"};
 
 struct Row {
@@ -36,7 +41,10 @@ struct Row {
   const Program *program;
   std::vector<std::string> options;
   std::string input;
+  std::string checked_too = "";  // with --check, a second file checked after the input
 };
+
+const char CHECKED_CLEAN[] = "y = a | b;\n-- note\n";
 
 [[maybe_unused]] std::string repeated(const std::string &text, int times) {
   std::string all;
@@ -57,6 +65,13 @@ const std::vector<Row> &rows() {
       {"inwright readable", &INWRIGHT, {"-r"}, "y = a b k 0|!&| ;\nz = a b | c & ;\n"},
       {"inwright missing operand", &INWRIGHT, {}, "y = a ;\nz = a & ;\n"},
       {"inwright illegal byte", &INWRIGHT, {}, "y = a ;\nz = a ~ ;\n"},
+      {"postwright check", &POSTWRIGHT, {"--check"}, CHECKED_CLEAN, "z = a |;\nw = b ~ c;\n"},
+      {"postwright check json", &POSTWRIGHT, {"--check", "--error-format=json"}, CHECKED_CLEAN, "z = (a;\n"},
+      {"postwright gnu", &POSTWRIGHT, {"-q", "--error-format=gnu"}, "y = a | b & !(k | 0);\n-- note\n"},
+      {"postwright json parse error", &POSTWRIGHT, {"-q", "--error-format=json"}, "y = a;\nz = a |;\n"},
+      {"inwright check", &INWRIGHT, {"--check"}, "y = a b | ;\n", "z = a & ;\nw = a ~ ;\n"},
+      {"inwright gnu missing operand", &INWRIGHT, {"-q", "--error-format=gnu"}, "y = a ;\nz = a & ;\n"},
+      {"inwright json", &INWRIGHT, {"-q", "--error-format=json"}, "y = a b k 0|!&| ;\n-- note\n"},
 #ifndef SMALL_TEST_BUFFERS
       // Output of more than one block of the output buffer, and input of several refills: the
       // sanitizer build's tiny buffers give the small inputs that many, and these thousands.
@@ -85,13 +100,41 @@ struct FaultRun {
   std::map<std::string, long> report;
 };
 
+void replace_all(std::string *text, const std::string &from, const std::string &to) {
+  for (size_t at = 0; (at = text->find(from, at)) != std::string::npos; at += to.size())
+    text->replace(at, from.size(), to);
+}
+
+// Runs the row in a fresh scratch directory: "PROGRAM OPTIONS... DIR/in DIR/out", or with a
+// second file "PROGRAM OPTIONS... DIR/in DIR/in2". The directory is DIR in the messages, so
+// that runs in different directories compare.
+RunResult run_row(const Row &row) {
+  const std::string dir = make_scratch_dir();
+  std::vector<std::string> args = row.options;
+  write_file(dir + "/in", row.input);
+  args.push_back(dir + "/in");
+  if (row.checked_too.empty()) {
+    args.push_back(dir + "/out");
+  } else {
+    write_file(dir + "/in2", row.checked_too);
+    args.push_back(dir + "/in2");
+  }
+  RunResult r = run_command(row.program->exe, args);
+  r.output_exists = file_exists(dir + "/out");
+  if (r.output_exists) r.output = read_file(dir + "/out");
+  replace_all(&r.out, dir, "DIR");
+  replace_all(&r.err, dir, "DIR");
+  remove_scratch_dir(dir);
+  return r;
+}
+
 FaultRun run_with_fault(const Row &row, const std::string &kind, long at, const std::string &report) {
   setenv("LD_PRELOAD", FAULT_SHIM, 1);
   setenv("FAULT_REPORT", report.c_str(), 1);
   setenv("FAULT_KIND", kind.c_str(), 1);
   setenv("FAULT_AT", std::to_string(at).c_str(), 1);
   std::remove(report.c_str());
-  FaultRun run{run_conversion(row.program->exe, row.input, row.options), {}};
+  FaultRun run{run_row(row), {}};
   for (const char *name : {"LD_PRELOAD", "FAULT_REPORT", "FAULT_KIND", "FAULT_AT"}) unsetenv(name);
   run.report = read_report(report);
   return run;
@@ -106,6 +149,22 @@ bool same_run(const RunResult &a, const RunResult &b) {
          a.output == b.output;
 }
 
+bool has_option(const Row &row, const std::string &option) {
+  return std::find(row.options.begin(), row.options.end(), option) != row.options.end();
+}
+
+// The message of a failed write of the output file in the row's error format; the fault
+// library fails every call with EIO.
+std::string output_failure(const Row &row) {
+  const std::string reason = strerror(EIO);
+  if (has_option(row, "--error-format=gnu"))
+    return std::string(row.program->name) + ": DIR/out: cannot write: " + reason + "\n";
+  if (has_option(row, "--error-format=json")) {
+    return "{\"file\":\"DIR/out\",\"severity\":\"error\",\"message\":\"cannot write: " + reason + "\"}\n";
+  }
+  return row.program->output_failure;
+}
+
 // Whether standard error ends with the message that the failure of a call of `kind` calls for,
 // with the status that goes with it.
 bool failed_as_it_should(const Row &row, const std::string &kind, const RunResult &r) {
@@ -113,7 +172,7 @@ bool failed_as_it_should(const Row &row, const std::string &kind, const RunResul
   if (kind == "alloc") return r.status == 2 && std::regex_search(r.err, out_of_memory);
   if (kind == "read") return r.status == 2 && ends_with(r.err, "input in flex scanner failed\n");
   return r.status == 1 &&
-         (ends_with(r.err, row.program->output_failure) || ends_with(r.err, row.program->standard_output_failure));
+         (ends_with(r.err, output_failure(row)) || ends_with(r.err, row.program->standard_output_failure));
 }
 
 // How a run with a failing call ended: ENDED_* when it ended as it should, otherwise a text
@@ -135,8 +194,10 @@ std::string judge(const Row &row, const std::string &kind, const RunResult &clea
   if (same_run(r, clean)) return ENDED_AS_CLEAN;
   if (failed_as_it_should(row, kind, r)) return ENDED_FAILED;
   // A run that fails anyway on its input ends with its own status and message when a write
-  // of its message or of the output made before the fault is lost.
-  if (clean.status != 0 && r.status == clean.status) return ENDED_OWN_FAULT;
+  // of its message or of the output made before the fault is lost; a failed allocation or
+  // read loses no write.
+  bool loses_a_write = kind != "alloc" && kind != "read";
+  if (loses_a_write && clean.status != 0 && r.status == clean.status) return ENDED_OWN_FAULT;
   return "status " + std::to_string(r.status) + ", standard error \"" + r.err + "\"";
 }
 
