@@ -1,13 +1,14 @@
 // A library preloaded into a program under test that makes one call of one kind fail: the Nth
-// allocation, read, write, flush or close that the program makes once its main has begun.
-// Calls before main (the C library's own start-up) are neither counted nor failed.
+// allocation, read, write, flush or close that the program makes once its main has begun and
+// until it exits. Calls before main (the C library's own start-up) and from the exit on (the
+// profile that a coverage build's runtime writes then) are neither counted nor failed.
 //
 // Environment:
 //   FAULT_KIND    alloc (malloc, calloc, realloc), read (fread, getc, read), write (fwrite,
 //                 fputs, putc, puts, printf, fprintf, write), flush (fflush) or close (fclose,
 //                 close); unset: nothing fails
 //   FAULT_AT      N, counting from 1, of the calls of that kind
-//   FAULT_REPORT  a file that receives, at exit, the number of calls of each kind the run
+//   FAULT_REPORT  a file that receives, at the exit, the number of calls of each kind the run
 //                 made and the descriptor of the call that failed, so that a sweep knows
 //                 every N a run reaches and which stream lost the data
 //
@@ -44,7 +45,7 @@ const char *const KIND_NAMES[KIND_COUNT] = {"alloc", "read", "write", "flush", "
 constexpr int NO_DESCRIPTOR = -1;
 
 struct FaultPlan {
-  bool armed;               // main has begun and the report is not yet written
+  bool armed;               // main has begun and the exit has not
   int kind;                 // the kind that fails; KIND_COUNT when none does
   long at;                  // the number of the call that fails
   long calls[KIND_COUNT];   // calls made so far, by kind
@@ -94,8 +95,9 @@ void read_plan() {
   plan.at = strtol(at, nullptr, 10);
 }
 
-// Written once, at exit, with the library's own calls uncounted.
-[[gnu::destructor]] void write_report() {
+// Written once, when the exit begins: counting stops there, and the library's own calls are
+// not counted either.
+void write_report() {
   if (!plan.armed) return;
   plan.armed = false;
   const char *path = getenv("FAULT_REPORT");
@@ -117,8 +119,12 @@ void read_plan() {
 using MainFunction = int (*)(int, char **, char **);
 MainFunction program_main = nullptr;
 
+// The report's exit handler is registered as main begins, after those that runtimes registered
+// at start-up (a coverage build's profile writer), so it runs before them at the exit: their
+// writes are neither failed nor counted.
 int armed_main(int argc, char **argv, char **envp) {
   read_plan();
+  if (atexit(write_report) != 0) abort();
   plan.armed = true;
   return program_main(argc, argv, envp);
 }
