@@ -76,7 +76,8 @@ inline void output_repeat(char c, size_t count) {
 
 // Flushes what is gathered, closes output_stream and forgets it. True when every byte
 // written reached the file: a full disk or an I/O error shows in the stream's error
-// indicator or in the final flush.
+// indicator or in the final flush. When false, errno is the reason of the first write that
+// failed, or else the close's.
 bool output_close();
 
 // Closes output_stream if a run that ended early left it open, and forgets what was gathered:
