@@ -418,6 +418,9 @@ size_t yy_input_line(uint64_t offset, char *to, size_t size) {
   long position = ftell(yy_input_stream);
   if (position < 0) return length;
   size_t read = fread(to + length, 1, size - length, yy_input_stream);
+  // A read that fails here fails as any other: left in the stream's error indicator, it would
+  // end a later refill at the end of the input as if that read had failed.
+  if (read == 0 && ferror(yy_input_stream) != 0) yy_fatal("input in flex scanner failed");
   fseek(yy_input_stream, position, SEEK_SET);
   const char *newline = static_cast<const char *>(memchr(to + length, '\n', read));
   return length + (newline != nullptr ? static_cast<size_t>(newline - (to + length)) : read);
