@@ -9,7 +9,9 @@
 # BUILD/unreached.txt.
 # Usage: tests/coverage.sh BUILD [CORPUS...]
 set -u
-build=$1
+# Absolute, since every test runs in a directory of its own and writes its profile where
+# LLVM_PROFILE_FILE says.
+build=$(cd "$1" && pwd)
 shift
 source=$(cd "$(dirname "$0")/.." && pwd)
 profiles=$build/profiles
@@ -31,11 +33,16 @@ llvm-profdata merge -sparse -f "$build/profiles.list" -o "$build/coverage.profda
 # link the programs' objects or compile their sources (the parse engine against tables made by
 # hand, the scanner generator's tests against the tables each program links).
 objects=
+option=
 for exe in postwright/postwright inwright/inwright fuzz/postwright_fuzz fuzz/inwright_fuzz fuzz/roundtrip_fuzz \
   fuzz/command_line_fuzz fuzz/diagnostics_fuzz tests/core/core_tests tests/inwright/inwright_tests \
   tests/postwright/postwright_tests tests/postwright/parse_engine_tests tests/postwright/parse_engine_hand_tests \
   tests/scangen/scangen_tests tests/scangen/scangen_infix_tables_tests; do
-  [ -x "$build/$exe" ] && objects="$objects -object $build/$exe"
+  [ -x "$build/$exe" ] || continue
+  # llvm-cov takes its first argument for an executable whatever follows: the first is given
+  # bare, the others with -object, and the source directories after them.
+  objects="$objects $option $build/$exe"
+  option=-object
 done
 # shellcheck disable=SC2086 # one word per option
 llvm-cov report -instr-profile="$build/coverage.profdata" $objects "$source/core" "$source/postwright" \
