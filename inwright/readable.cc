@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "fragment_queue.h"
+#include "infix_grammar_tables.h"
 #include "output.h"
 #include "process.h"
 #include "record_pool.h"
@@ -44,21 +45,51 @@ static void push_pending(size_t depth, PendingGroup group) {
 
 constexpr char NO_OPERATOR = 0;  // the operator above a statement's root
 
+// The operators as the infix grammar has them (GRAMMAR_OPERATORS), by sign: each one's level
+// and grouping, and its sign with a blank on each side, padded to SHORT_TEXT bytes so that it
+// is written with one fixed-size move. NOT is no operator node but a node's flag, and binds
+// tighter than every operator.
+struct OperatorForm {
+  uint8_t level;              // precedence level, from 1; 0 for NO_OPERATOR and for no operator
+  OperatorGrouping grouping;  // of operators of one level
+  char spaced[SHORT_TEXT];    // " & "
+};
+constexpr size_t SPACED_SIGN_LENGTH = 3;
+
+struct OperatorForms {
+  OperatorForm by_sign[256];
+};
+
+static constexpr OperatorForms operator_forms() {
+  OperatorForms forms{};
+  for (const GrammarOperator *op = GRAMMAR_OPERATORS; op->sign != 0; op++) {
+    OperatorForm &form = forms.by_sign[static_cast<unsigned char>(op->sign)];
+    form.level = op->level;
+    form.grouping = op->grouping;
+    form.spaced[0] = ' ';
+    form.spaced[1] = op->sign;
+    form.spaced[2] = ' ';
+  }
+  return forms;
+}
+static constexpr OperatorForms OPERATOR_FORMS = operator_forms();
+
+static const OperatorForm &form_of(char op) { return OPERATOR_FORMS.by_sign[static_cast<unsigned char>(op)]; }
+
 // Whether an operator node's group needs a pair as the operand of `parent` (NO_OPERATOR at
-// the root), its right operand or its left. NOT binds tighter than AND, AND tighter than
-// OR, both group to the left, and a negated group's "!" stands before its pair.
+// the root), its right operand or its left: when it binds looser than its parent, or as
+// loose and its side is not the one that the level groups to; a negated group's "!" stands
+// before its pair.
 static bool needs_pair(const ExprNode *node, char parent, bool right) {
   if (node->negated) return true;
   if (parent == NO_OPERATOR) return false;
-  if (right) return !(parent == '|' && node->op == '&');
-  return parent == '&' && node->op == '|';
+  const OperatorForm &outer = form_of(parent);
+  const OperatorForm &inner = form_of(node->op);
+  if (inner.level != outer.level) return inner.level < outer.level;
+  return outer.grouping != (right ? OperatorGrouping::right : OperatorGrouping::left);
 }
 
-// Padded to SHORT_TEXT bytes, so that a sign is written with one fixed-size move.
-static const char AND_SIGN[SHORT_TEXT] = " & ", OR_SIGN[SHORT_TEXT] = " | ";
-constexpr size_t SIGN_LENGTH = 3;
-
-static void print_sign(char op) { output_padded_text(op == '&' ? AND_SIGN : OR_SIGN, SIGN_LENGTH); }
+static void print_sign(char op) { output_padded_text(form_of(op).spaced, SPACED_SIGN_LENGTH); }
 
 void print_readable_tree(ExprNode *node) {
   size_t depth = 0;

@@ -1,7 +1,8 @@
 // Every operator of the grammar goes from infix to postfix and back: the infix scanner's
 // rules, the grammar and inwright's rules must agree on each one, so that an operator that
 // one of them leaves out fails here, by name. The operators are read from the grammar file
-// itself: the rules that put a token between two operands of one kind, or before one.
+// itself: the rules that put a token between two operands of one kind, or before one. The
+// readable form takes their precedence from the grammar too, and writes each sign spaced.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -70,6 +71,8 @@ TEST(Operators, EachGoesToPostfixAndBack) {
     EXPECT_EQ(back.status, 0) << "inwright does not read the sign " << op.sign << " that postwright writes for "
                               << op.token << ": " << back.out << back.err;
     EXPECT_EQ(back.output, op.prefix ? "y =" + op.sign + "a;\n" : "y =a" + op.sign + "b;\n") << op.token;
+    RunResult readable = run_conversion(INWRIGHT_EXE, post.output, {"--readable"});
+    EXPECT_EQ(readable.output, op.prefix ? "y = " + op.sign + "a;\n" : "y = a " + op.sign + " b;\n") << op.token;
   }
 }
 

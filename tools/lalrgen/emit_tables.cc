@@ -109,6 +109,39 @@ std::string displays_text(const Grammar &grammar) {
   return text + "};\n";
 }
 
+// The binary operators, for whoever writes the language back with no more parentheses than
+// it needs: the rules that join two of one nonterminal around a terminal and write a sign of
+// one byte, with the terminal's level and grouping. A sentinel with sign 0 ends the table,
+// which a grammar without operators leaves empty.
+std::string operators_text(const Grammar &grammar) {
+  static const char *const GROUPING[] = {"neither", "left", "right", "neither", "neither"};  // by Associativity
+  std::string rows;
+  int count = 0;
+  for (const GrammarRule &rule : grammar.rules) {
+    const std::vector<int> &rhs = rule.rhs;
+    bool binary = rhs.size() == 3 && rhs[0] == rule.lhs && rhs[2] == rule.lhs && is_terminal(grammar, rhs[1]);
+    const RuleAction &action = grammar.actions[rule.action];
+    if (!binary || action.writes != writes_text || action.text.size() != 1) continue;
+    const Symbol &token = grammar.symbols[rhs[1]];
+    rows += formatted("    {'%s', %d, OperatorGrouping::%s},  // %s\n", string_literal_body(action.text).c_str(),
+                      token.precedence, GROUPING[token.associativity], token.name.c_str());
+    count++;
+  }
+  return formatted(
+             "\n// The binary operators: the sign each one's rule writes, its precedence level (from 1, the\n"
+             "// loosest; 0: none) and how operators of one level group.\n"
+             "enum class OperatorGrouping : uint8_t { neither, left, right };\n"
+             "struct GrammarOperator {\n"
+             "  char sign;                  // what its rule writes; 0 ends the table\n"
+             "  uint8_t level;              // its precedence level\n"
+             "  OperatorGrouping grouping;  // a op b op c is (a op b) op c when left\n"
+             "};\n\n"
+             "constexpr int GRAMMAR_OPERATOR_COUNT = %d;\n"
+             "inline constexpr GrammarOperator GRAMMAR_OPERATORS[GRAMMAR_OPERATOR_COUNT + 1] = {\n",
+             count) +
+         rows + "    {0, 0, OperatorGrouping::neither},\n};\n";
+}
+
 std::string constant_line(const char *name, int value, const char *meaning) {
   return formatted("constexpr int %-24s = %6d;  // %s\n", name, value, meaning);
 }
@@ -138,7 +171,7 @@ std::string header_text(const char *grammar_path, const char *header_path, const
   std::string text = generated_banner(LALRGEN, grammar_path);
   text += "#ifndef " + guard + "\n#define " + guard + "\n\n#include <cstdint>\n";
   text += enums_text(grammar) + outputs_text(grammar) + "\n" + constants_text(parse_tables_view(tables));
-  text += displays_text(grammar);
+  text += displays_text(grammar) + operators_text(grammar);
   text +=
       "\nextern const int8_t token_to_symbol[PARSE_MAX_CODE + 1];\n"
       "extern const int16_t rule_lhs[PARSE_RULE_COUNT + 1];\n"
