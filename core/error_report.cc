@@ -31,10 +31,10 @@ static bool is_digit(int byte) { return byte >= '0' && byte <= '9'; }
 
 InputPlace place_of(uint64_t offset) {
   if (offset >= yy_line_start) {
-    return {current_line, static_cast<int64_t>(offset - yy_line_start) + 1, yy_line_start};
+    return {current_line + newlines_in_names, static_cast<int64_t>(offset - yy_line_start) + 1, yy_line_start};
   }
   // An earlier line: every line end from the byte on takes one line off.
-  int64_t line = current_line;
+  int64_t line = current_line + newlines_in_names;
   for (uint64_t p = offset; p < yy_line_start; p++) {
     int byte = yy_input_byte(p);
     if (byte < 0) return {0, 0, 0};
@@ -183,6 +183,22 @@ bool previous_token_end(uint64_t offset, uint64_t *end) {
   return false;
 }
 
+// `byte` as a message quotes it inside a token: itself, or a control byte other than a tab
+// (the newline inside a quoted name) spelled out, so that a message stays on its line.
+static size_t quoted_byte(int byte, char text[5]) {
+  if (byte >= ' ' || byte == '\t') {
+    text[0] = static_cast<char>(byte);
+    return 1;
+  }
+  if (byte == '\n' || byte == '\r') {
+    text[0] = '\\';
+    text[1] = byte == '\n' ? 'n' : 'r';
+    return 2;
+  }
+  snprintf(text, 5, "\\x%02X", byte);
+  return 4;
+}
+
 void input_text(uint64_t from, uint64_t to, char *text, size_t size) {
   constexpr char CUT[] = "...";
   size_t length = 0;
@@ -192,12 +208,15 @@ void input_text(uint64_t from, uint64_t to, char *text, size_t size) {
       length = 0;
       break;
     }
-    if (length + sizeof CUT >= size) {
+    char shown[5];
+    size_t shown_length = quoted_byte(byte, shown);
+    if (length + shown_length + sizeof CUT > size) {
       memcpy(text + length, CUT, sizeof CUT - 1);
       length += sizeof CUT - 1;
       break;
     }
-    text[length++] = static_cast<char>(byte);
+    memcpy(text + length, shown, shown_length);
+    length += shown_length;
   }
   text[length] = '\0';
 }

@@ -61,7 +61,8 @@ void report_file_problem(const char *program, const char *file, const char *what
 bool previous_token_end(uint64_t offset, uint64_t *end);
 
 // The text from `from` to `to` of the input, cut at `size` - 1 bytes with "..." and
-// NUL-terminated in `text`; "" when the input no longer holds it.
+// NUL-terminated in `text`; "" when the input no longer holds it. A control byte other than a
+// tab is spelled out: \n, \r, \x01.
 void input_text(uint64_t from, uint64_t to, char *text, size_t size);
 
 // The start offset of the token that ends at `end`, read back by its last bytes: a name with

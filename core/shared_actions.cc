@@ -9,6 +9,7 @@
 #include "token_text.h"
 
 int64_t current_line = 1;
+int64_t newlines_in_names = 0;
 uint64_t quote_start = 0;
 
 void refuse_nul_in_match() {
@@ -44,5 +45,9 @@ void report_illegal_byte(const char *at) {
 
 [[gnu::noinline]] int echo_match() {
   yy_echo();
+  if (yy_token_text[0] == '\n') {
+    newlines_in_names++;
+    yy_mark_line_start();
+  }
   return YY_NO_TOKEN;
 }

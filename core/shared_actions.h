@@ -14,6 +14,15 @@
 #include "token_text.h"
 
 extern int64_t current_line;  // input line being scanned, from 1; a file may hold more than 2^31
+// Newlines inside quoted names so far: left out of the name and out of current_line, whose count
+// the classic messages give; the places of the other formats count them, as an editor does.
+extern int64_t newlines_in_names;
+
+// Both counts back to the start of an input.
+inline void line_count_reset() {
+  current_line = 1;
+  newlines_in_names = 0;
+}
 
 constexpr char COMMENT_MARK[] = "--";  // what opens a comment line; kept in the converted text
 constexpr size_t COMMENT_MARK_LENGTH = sizeof(COMMENT_MARK) - 1;

@@ -24,7 +24,7 @@ int yy_is_terminal(int) { return 0; }  // input is always read in blocks
 void postfix_scanner_reset() {
   token_text_clear();
   expr_tree_reset();
-  current_line = 1;
+  line_count_reset();
 }
 
 // After an error in a check: the trees of the statement and their texts are dropped, and the

@@ -19,7 +19,7 @@
 
 void infix_scanner_reset() {
   token_text_clear();
-  current_line = 1;
+  line_count_reset();
 }
 
 static_assert(REPORTED_ERROR_TOKEN <= PARSE_MAX_CODE, "the error symbol has a code the parser translates");

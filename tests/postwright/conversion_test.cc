@@ -330,7 +330,7 @@ TEST(CommandLine, StandardStreams) {
        "{\"file\":\"nothing\",\"severity\":\"error\",\"message\":\"cannot open: No such file or directory\"}\n",
        "<none>"},
       {"json: standard error holds objects only", "postwright --error-format=json echo -", 1, "q =\\ab\\ ;\ny =",
-       "{\"file\":\"echo\",\"line\":2,\"column\":5,\"severity\":\"error\",\"message\":\"illegal character '~'; "
+       "{\"file\":\"echo\",\"line\":3,\"column\":5,\"severity\":\"error\",\"message\":\"illegal character '~'; "
        "NOT is '!'\"}\n",
        "<none>"},
       {"unknown error format", "postwright --error-format=vim in out", 1, "",
@@ -413,6 +413,12 @@ TEST(ErrorFormat, MistakesAreReportedWhereTheyAre) {
        "\\motor.run\\\ny = motor.run;\n         ^\n"},
       {"unbalanced parenthesis", "y = (a | b;\n", "gnu",
        "in:1:11: error: expected ')' before ';'\ny = (a | b;\n          ^\n"},
+      // A newline inside a quoted name is left out of the name, and out of the classic line
+      // count; an editor counts it, and a message spells it out.
+      {"a line after a newline inside a quoted name", "y = \\a\nb\\ ~;\n", "gnu",
+       "in:2:4: error: illegal character '~'; NOT is '!'\nb\\ ~;\n   ^\n"},
+      {"a token that holds a newline", "y = z \\a\nb\\;\n", "gnu",
+       "in:1:7: error: expected ';' before '\\a\\nb\\'\ny = z \\a\n      ^\n"},
       {"the input ends too soon", "y = (a\n\n", "gnu",
        "in:1:7: error: expected ')' at the end of the input\ny = (a\n      ^\n"},
       {"operand missing", "y = a |;\n", "gnu", "in:1:8: error: expected an operand before ';'\ny = a |;\n       ^\n"},
