@@ -18,9 +18,16 @@
 // failed allocation returns null with ENOMEM. The C library itself (glibc) calls malloc
 // through its public symbol, so its own allocations (a stream's buffer) are counted too.
 //
-// Under AddressSanitizer the executable carries its own malloc, which comes first, so
-// allocations are not counted there; the stream calls still reach this library through the
-// sanitizer's interceptors.
+// Under AddressSanitizer the executable carries its own malloc, which comes first, so a
+// preloaded library never sees an allocation there; the stream calls still reach it through
+// the sanitizer's interceptors. So the sanitizer build also links this file, compiled with
+// FAULT_LINKED, into test copies of the programs whose link wraps malloc, calloc and realloc
+// (-Wl,--wrap): the programs' own allocations call __wrap_malloc here, which counts them and
+// fails one or hands them on to __real_malloc, the sanitizer's, so that LeakSanitizer still
+// tracks every block. The C library's allocations are not wrapped, and are not counted there.
+// The linked form leaves the stream calls out: a definition of fwrite in the executable would
+// replace the sanitizer's interceptor and the checks it makes, and a copy is run for its
+// allocations alone, without the preloaded library, so each run has one count and one report.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <stdio_ext.h>
@@ -32,10 +39,20 @@
 #include <cstdlib>
 #include <cstring>
 
+// Preloaded, the library's malloc takes the place of the C library's, which it calls by its
+// internal name; linked, only the wrapped references of the programs' objects reach it.
+#ifdef FAULT_LINKED
+#define ALLOCATOR(name) __wrap_##name
+#define NEXT_ALLOCATOR(name) __real_##name
+#else
+#define ALLOCATOR(name) name
+#define NEXT_ALLOCATOR(name) __libc_##name
+#endif
+
 extern "C" {
-void *__libc_malloc(size_t size);
-void *__libc_calloc(size_t count, size_t size);
-void *__libc_realloc(void *memory, size_t size);
+void *NEXT_ALLOCATOR(malloc)(size_t size);
+void *NEXT_ALLOCATOR(calloc)(size_t count, size_t size);
+void *NEXT_ALLOCATOR(realloc)(void *memory, size_t size);
 }
 
 namespace {
@@ -64,10 +81,11 @@ bool fails(int kind, int descriptor) {
   return true;
 }
 
-int descriptor_of(FILE *stream) { return stream != nullptr ? fileno(stream) : NO_DESCRIPTOR; }
+// The stream calls' helpers; the linked form has no stream calls.
+[[maybe_unused]] int descriptor_of(FILE *stream) { return stream != nullptr ? fileno(stream) : NO_DESCRIPTOR; }
 
 // The failure as the program sees it on `stream`: the error indicator set, errno EIO.
-void mark_failed(FILE *stream) {
+[[maybe_unused]] void mark_failed(FILE *stream) {
   if (stream != nullptr) stream->_flags |= _IO_ERR_SEEN;
   errno = EIO;
 }
@@ -145,29 +163,31 @@ int __libc_start_main(MainFunction main, int argc, char **argv, void (*init)(), 
 
 // --- Allocation ---
 
-void *malloc(size_t size) noexcept {
+void *ALLOCATOR(malloc)(size_t size) noexcept {
   if (fails(KIND_ALLOC, NO_DESCRIPTOR)) {
     errno = ENOMEM;
     return nullptr;
   }
-  return __libc_malloc(size);
+  return NEXT_ALLOCATOR(malloc)(size);
 }
 
-void *calloc(size_t count, size_t size) noexcept {
+void *ALLOCATOR(calloc)(size_t count, size_t size) noexcept {
   if (fails(KIND_ALLOC, NO_DESCRIPTOR)) {
     errno = ENOMEM;
     return nullptr;
   }
-  return __libc_calloc(count, size);
+  return NEXT_ALLOCATOR(calloc)(count, size);
 }
 
-void *realloc(void *memory, size_t size) noexcept {
+void *ALLOCATOR(realloc)(void *memory, size_t size) noexcept {
   if (fails(KIND_ALLOC, NO_DESCRIPTOR)) {
     errno = ENOMEM;
     return nullptr;
   }
-  return __libc_realloc(memory, size);
+  return NEXT_ALLOCATOR(realloc)(memory, size);
 }
+
+#ifndef FAULT_LINKED
 
 // --- Reads ---
 
@@ -294,5 +314,7 @@ int close(int fd) {
   }
   return REAL(close)(fd);
 }
+
+#endif  // FAULT_LINKED
 
 }  // extern "C"

@@ -5,7 +5,10 @@
 // the status and the message its failure calls for, or exactly as the clean run did when the
 // failure costs nothing (the C library survives a failed allocation of a stream buffer, or a
 // failed close of the input): never a crash, a sanitizer report, success after data was
-// lost, or an output file that is not a prefix of the clean run's.
+// lost, or an output file that is not a prefix of the clean run's. The sanitizer build fails
+// the allocations in copies of the programs that carry the fault library linked in (its
+// executables' malloc comes before a preloaded one), with LeakSanitizer on: a block that a
+// failed allocation leaves unreachable fails the sweep.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,15 +28,24 @@
 
 namespace {
 
+#ifdef ALLOCATIONS_LINKED
+constexpr bool ALLOCATIONS_IN_COPIES = true;
+#else
+constexpr bool ALLOCATIONS_IN_COPIES = false;
+#define POSTWRIGHT_FAULTS_EXE POSTWRIGHT_EXE
+#define INWRIGHT_FAULTS_EXE INWRIGHT_EXE
+#endif
+
 struct Program {
   const char *exe;
+  const char *allocations_exe;          // the one whose allocations fail: a copy, or exe itself
   const char *name;                     // in the messages of the gnu and json formats
   const char *output_failure;           // a write to the output file failed, in the classic format
   const char *standard_output_failure;  // a write of the banners failed
 };
-const Program POSTWRIGHT = {POSTWRIGHT_EXE, "postwright", "Cannot write output file.\nExiting\n",
+const Program POSTWRIGHT = {POSTWRIGHT_EXE, POSTWRIGHT_FAULTS_EXE, "postwright", "Cannot write output file.\nExiting\n",
                             "Cannot write standard output.\nExiting\n"};
-const Program INWRIGHT = {INWRIGHT_EXE, "inwright", "Error writing output file.\nExiting\n",
+const Program INWRIGHT = {INWRIGHT_EXE, INWRIGHT_FAULTS_EXE, "inwright", "Error writing output file.\nExiting\n",
                           "Error writing standard output.\nExiting\n"};
 
 struct Row {
@@ -105,10 +117,10 @@ void replace_all(std::string *text, const std::string &from, const std::string &
     text->replace(at, from.size(), to);
 }
 
-// Runs the row in a fresh scratch directory: "PROGRAM OPTIONS... DIR/in DIR/out", or with a
-// second file "PROGRAM OPTIONS... DIR/in DIR/in2". The directory is DIR in the messages, so
-// that runs in different directories compare.
-RunResult run_row(const Row &row) {
+// Runs the row in a fresh scratch directory: "EXE OPTIONS... DIR/in DIR/out", or with a
+// second file "EXE OPTIONS... DIR/in DIR/in2". The directory is DIR in the messages, so that
+// runs in different directories compare.
+RunResult run_row(const Row &row, const char *exe) {
   const std::string dir = make_scratch_dir();
   std::vector<std::string> args = row.options;
   write_file(dir + "/in", row.input);
@@ -119,7 +131,7 @@ RunResult run_row(const Row &row) {
     write_file(dir + "/in2", row.checked_too);
     args.push_back(dir + "/in2");
   }
-  RunResult r = run_command(row.program->exe, args);
+  RunResult r = run_command(exe, args);
   r.output_exists = file_exists(dir + "/out");
   if (r.output_exists) r.output = read_file(dir + "/out");
   replace_all(&r.out, dir, "DIR");
@@ -128,14 +140,30 @@ RunResult run_row(const Row &row) {
   return r;
 }
 
+bool in_copy(const std::string &kind) { return ALLOCATIONS_IN_COPIES && kind == "alloc"; }
+
+// Fails call `at` of `kind` (none at 0): in the program with the library preloaded, or for the
+// allocations of the sanitizer build in the program's copy, with leak checking on whatever
+// the environment says.
 FaultRun run_with_fault(const Row &row, const std::string &kind, long at, const std::string &report) {
-  setenv("LD_PRELOAD", FAULT_SHIM, 1);
+  const char *asan_options = getenv("ASAN_OPTIONS");
+  const std::string saved_asan_options = asan_options != nullptr ? asan_options : "";
+  if (in_copy(kind)) {
+    setenv("ASAN_OPTIONS", (saved_asan_options + ":detect_leaks=1").c_str(), 1);
+  } else {
+    setenv("LD_PRELOAD", FAULT_SHIM, 1);
+  }
   setenv("FAULT_REPORT", report.c_str(), 1);
   setenv("FAULT_KIND", kind.c_str(), 1);
   setenv("FAULT_AT", std::to_string(at).c_str(), 1);
   std::remove(report.c_str());
-  FaultRun run{run_row(row), {}};
+  FaultRun run{run_row(row, in_copy(kind) ? row.program->allocations_exe : row.program->exe), {}};
   for (const char *name : {"LD_PRELOAD", "FAULT_REPORT", "FAULT_KIND", "FAULT_AT"}) unsetenv(name);
+  if (asan_options != nullptr) {
+    setenv("ASAN_OPTIONS", saved_asan_options.c_str(), 1);
+  } else {
+    unsetenv("ASAN_OPTIONS");
+  }
   run.report = read_report(report);
   return run;
 }
@@ -182,12 +210,14 @@ const std::string ENDED_AS_CLEAN = "as the clean run";
 const std::string ENDED_FAILED = "with the failure's status and message";
 const std::string ENDED_OWN_FAULT = "with the input fault's status, a write lost";
 
+bool has_sanitizer_report(const RunResult &r) {
+  return r.err.find("Sanitizer") != std::string::npos || r.err.find("runtime error") != std::string::npos;
+}
+
 std::string judge(const Row &row, const std::string &kind, const RunResult &clean, const FaultRun &run) {
   const RunResult &r = run.result;
   if (r.status >= 128) return "ended by signal " + std::to_string(r.status - 128);
-  if (r.err.find("Sanitizer") != std::string::npos || r.err.find("runtime error") != std::string::npos) {
-    return "sanitizer report";
-  }
+  if (has_sanitizer_report(r)) return "sanitizer report";
   if (run.report.count("injected") == 0 || run.report.at("injected") != 1) return "the failing call was not reached";
   if (r.output_exists && clean.output.compare(0, r.output.size(), r.output) != 0) {
     return "output is not a prefix of the clean run's";
@@ -208,9 +238,15 @@ TEST_P(FaultSweep, EveryFailingCallEndsWell) {
   const Row &row = GetParam();
   const std::string dir = make_scratch_dir(), report = dir + "/report";
   const FaultRun clean = run_with_fault(row, "none", 0, report);
-  ASSERT_FALSE(clean.report.empty()) << "the fault library wrote no report";
+  const FaultRun clean_copy = ALLOCATIONS_IN_COPIES ? run_with_fault(row, "alloc", 0, report) : clean;
+  for (const FaultRun *run : {&clean, &clean_copy}) {
+    ASSERT_FALSE(run->report.empty()) << "the fault library wrote no report";
+    ASSERT_FALSE(has_sanitizer_report(run->result)) << run->result.err;
+  }
+  // A copy that ran otherwise than the program would prove nothing of it.
+  ASSERT_TRUE(same_run(clean.result, clean_copy.result)) << clean_copy.result.err;
   for (const char *kind : KINDS) {
-    long calls = clean.report.at(kind);
+    long calls = (in_copy(kind) ? clean_copy : clean).report.at(kind);
     std::map<std::string, int> endings;
     for (long at = 1; at <= calls; at++) {
       FaultRun run = run_with_fault(row, kind, at, report);
@@ -218,7 +254,8 @@ TEST_P(FaultSweep, EveryFailingCallEndsWell) {
       endings[ending]++;
       bool good = ending == ENDED_AS_CLEAN || ending == ENDED_FAILED || ending == ENDED_OWN_FAULT;
       EXPECT_TRUE(good) << kind << " call " << at << " of " << calls << ": " << ending << "\n--- stdout:\n"
-                        << run.result.out << "\n--- output:\n"
+                        << run.result.out << "\n--- stderr:\n"
+                        << run.result.err << "\n--- output:\n"
                         << run.result.output;
     }
     // The tally, for the record of what the sweep reached.
