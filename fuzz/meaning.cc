@@ -83,13 +83,18 @@ struct Token {
   int operand;  // the operand's number, for 'o'
 };
 
+// Whether `text` holds `word` at `at`.
+bool holds_at(const std::string &text, size_t at, const char *word, size_t length) {
+  return text.size() - at >= length && memcmp(text.data() + at, word, length) == 0;
+}
+
 // The longest operand text at `at`, or -1.
 int operand_at(const std::string &text, size_t at, size_t *length) {
   int found = -1;
   *length = 0;
   for (size_t i = 0; i < OPERAND_COUNT; i++) {
     size_t n = strlen(OPERANDS[i]);
-    if (n > *length && text.compare(at, n, OPERANDS[i]) == 0) {
+    if (n > *length && holds_at(text, at, OPERANDS[i], n)) {
       found = static_cast<int>(i);
       *length = n;
     }
@@ -137,21 +142,39 @@ bool read_tokens(const std::string &text, std::vector<Token> *tokens, std::strin
   return true;
 }
 
-bool operand_value(int operand, uint32_t assignment) { return (assignment >> operand & 1) != 0; }
+// A value under every assignment at once: bit k is the value under assignment k.
+using Values = uint32_t;
+
+// The values of each operand: bit k of operand i's is bit i of assignment k.
+struct OperandValues {
+  Values of[OPERAND_COUNT];
+};
+
+OperandValues operand_values(const std::vector<uint32_t> &assignments) {
+  OperandValues values{};
+  for (size_t k = 0; k < assignments.size(); k++) {
+    for (size_t i = 0; i < OPERAND_COUNT; i++) values.of[i] |= static_cast<Values>(assignments[k] >> i & 1) << k;
+  }
+  return values;
+}
+
+// The operator `sign` on two values.
+Values joined(char sign, Values left, Values right) { return sign == '&' ? left & right : left | right; }
 
 // Postfix: operands pushed, ! flips the top, & and | join the top two.
-bool evaluate_postfix(const std::vector<Token> &tokens, size_t from, size_t to, uint32_t assignment, bool *value) {
-  std::vector<bool> stack;
+bool evaluate_postfix(const std::vector<Token> &tokens, size_t from, size_t to, const OperandValues &operands,
+                      Values *value) {
+  std::vector<Values> stack;
   for (size_t i = from; i < to; i++) {
     const Token &t = tokens[i];
     if (t.sign == 'o') {
-      stack.push_back(operand_value(t.operand, assignment));
+      stack.push_back(operands.of[t.operand]);
     } else if (t.sign == '!' && !stack.empty()) {
-      stack.back() = !stack.back();
+      stack.back() = ~stack.back();
     } else if ((t.sign == '&' || t.sign == '|') && stack.size() >= 2) {
-      bool right = stack.back();
+      Values right = stack.back();
       stack.pop_back();
-      stack.back() = t.sign == '&' ? stack.back() && right : stack.back() || right;
+      stack.back() = joined(t.sign, stack.back(), right);
     } else {
       return false;
     }
@@ -164,29 +187,30 @@ bool evaluate_postfix(const std::vector<Token> &tokens, size_t from, size_t to, 
 int precedence(char sign) { return sign == '!' ? 3 : sign == '&' ? 2 : sign == '|' ? 1 : 0; }
 
 // Applies the operator `sign` to the values; false when they are too few.
-bool apply(char sign, std::vector<bool> *values) {
+bool apply(char sign, std::vector<Values> *values) {
   if (sign == '!') {
     if (values->empty()) return false;
-    values->back() = !values->back();
+    values->back() = ~values->back();
     return true;
   }
   if (values->size() < 2) return false;
-  bool right = values->back();
+  Values right = values->back();
   values->pop_back();
-  values->back() = sign == '&' ? values->back() && right : values->back() || right;
+  values->back() = joined(sign, values->back(), right);
   return true;
 }
 
 // Infix by operator precedence: ! binds tightest, then &, then |, both left to right.
-bool evaluate_infix(const std::vector<Token> &tokens, size_t from, size_t to, uint32_t assignment, bool *value) {
-  std::vector<bool> values;
+bool evaluate_infix(const std::vector<Token> &tokens, size_t from, size_t to, const OperandValues &operands,
+                    Values *value) {
+  std::vector<Values> values;
   std::vector<char> signs;
   bool want_operand = true;
   for (size_t i = from; i < to; i++) {
     char sign = tokens[i].sign;
     if (want_operand) {
       if (sign == 'o') {
-        values.push_back(operand_value(tokens[i].operand, assignment));
+        values.push_back(operands.of[tokens[i].operand]);
         want_operand = false;
       } else if (sign == '!' || sign == '(') {
         signs.push_back(sign);
@@ -254,10 +278,11 @@ std::vector<uint32_t> operand_assignments(const uint8_t *data, size_t size) {
   return {0, ~0u, 0x555, 0xaaa, 0x333, 0xccc, 0x0f0, mixed};
 }
 
-bool statement_values(const std::string &text, Notation notation, uint32_t assignment, std::vector<bool> *values,
-                      std::string *where) {
+bool statement_values(const std::string &text, Notation notation, const std::vector<uint32_t> &assignments,
+                      std::vector<uint32_t> *values, std::string *where) {
   std::vector<Token> tokens;
   if (!read_tokens(text, &tokens, where)) return false;
+  OperandValues operands = operand_values(assignments);
   values->clear();
   for (size_t at = 0; at < tokens.size();) {
     if (tokens[at].sign != '=') {
@@ -270,9 +295,9 @@ bool statement_values(const std::string &text, Notation notation, uint32_t assig
       *where = "no ';' after token " + std::to_string(at);
       return false;
     }
-    bool value = false;
-    bool read = notation == NOTATION_POSTFIX ? evaluate_postfix(tokens, at + 1, end, assignment, &value)
-                                             : evaluate_infix(tokens, at + 1, end, assignment, &value);
+    Values value = 0;
+    bool read = notation == NOTATION_POSTFIX ? evaluate_postfix(tokens, at + 1, end, operands, &value)
+                                             : evaluate_infix(tokens, at + 1, end, operands, &value);
     if (!read) {
       *where = "statement " + std::to_string(values->size() + 1) + " does not evaluate";
       return false;

@@ -18,14 +18,15 @@ enum Notation { NOTATION_INFIX, NOTATION_POSTFIX };
 // nests only a few levels deep, so postwright must accept it.
 std::string generate_program(const uint8_t *data, size_t size);
 
-// The assignments under which the statements are compared: operand number i is true when bit
-// i is set.
+// The assignments under which the statements are compared, at most 32: operand number i is
+// true when bit i is set.
 std::vector<uint32_t> operand_assignments(const uint8_t *data, size_t size);
 
-// The value of each statement of `text`, in order, with operand i true when bit i of
-// `assignment` is set; false when the text does not read as `notation` over the generated
-// operands (`where` then says at which byte and why).
-bool statement_values(const std::string &text, Notation notation, uint32_t assignment, std::vector<bool> *values,
-                      std::string *where);
+// The values of each statement of `text`, in order, under all of `assignments` at once: bit k
+// of a statement's word is its value with operand i true when bit i of assignments[k] is set.
+// False when the text does not read as `notation` over the generated operands (`where` then
+// says at which byte and why).
+bool statement_values(const std::string &text, Notation notation, const std::vector<uint32_t> &assignments,
+                      std::vector<uint32_t> *values, std::string *where);
 
 #endif

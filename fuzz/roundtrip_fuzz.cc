@@ -103,15 +103,21 @@ std::string converted(const char *program, int (*run)(const char *, const char *
 }
 
 // The statements' values in `text` under `assignment`; aborts when the text cannot be read.
-std::vector<bool> values_of(const std::string &text, Notation notation, uint32_t assignment,
-                            const std::string &program) {
-  std::vector<bool> values;
+std::vector<uint32_t> values_of(const std::string &text, Notation notation, const std::vector<uint32_t> &assignments,
+                                const std::string &program) {
+  std::vector<uint32_t> values;
   std::string where;
-  if (!statement_values(text, notation, assignment, &values, &where)) {
+  if (!statement_values(text, notation, assignments, &values, &where)) {
     property_failed("the texts read as the notation says",
                     where + "\n--- text:\n" + text + "\n--- program:\n" + program);
   }
   return values;
+}
+
+std::string assignment_list(const std::vector<uint32_t> &assignments) {
+  std::string list;
+  for (uint32_t assignment : assignments) list += (list.empty() ? "" : ", ") + std::to_string(assignment);
+  return list;
 }
 
 void check_meaning(const Paths &paths, const uint8_t *data, size_t size) {
@@ -121,16 +127,15 @@ void check_meaning(const Paths &paths, const uint8_t *data, size_t size) {
   std::string infix = converted("inwright", run_inwright, paths.program_postfix, paths.program_infix, program);
   std::string readable =
       converted("inwright --readable", run_inwright_readable, paths.program_postfix, paths.program_readable, program);
-  for (uint32_t assignment : operand_assignments(data, size)) {
-    std::vector<bool> meant = values_of(program, NOTATION_INFIX, assignment, program);
-    const std::pair<const std::string *, Notation> forms[] = {
-        {&postfix, NOTATION_POSTFIX}, {&infix, NOTATION_INFIX}, {&readable, NOTATION_INFIX}};
-    for (const auto &[text, notation] : forms) {
-      if (values_of(*text, notation, assignment, program) == meant) continue;
-      property_failed(
-          "every statement keeps its value",
-          "assignment " + std::to_string(assignment) + "\n--- program:\n" + program + "\n--- converted:\n" + *text);
-    }
+  std::vector<uint32_t> assignments = operand_assignments(data, size);
+  std::vector<uint32_t> meant = values_of(program, NOTATION_INFIX, assignments, program);
+  const std::pair<const std::string *, Notation> forms[] = {
+      {&postfix, NOTATION_POSTFIX}, {&infix, NOTATION_INFIX}, {&readable, NOTATION_INFIX}};
+  for (const auto &[text, notation] : forms) {
+    std::vector<uint32_t> got = values_of(*text, notation, assignments, program);
+    if (got == meant) continue;
+    property_failed("every statement keeps its value", "under the assignments " + assignment_list(assignments) +
+                                                           "\n--- program:\n" + program + "\n--- converted:\n" + *text);
   }
 }
 
