@@ -8,7 +8,11 @@
 #include "process.h"
 #include "scanner.h"
 
+#ifdef SMALL_TEST_BUFFERS  // the sanitizer build: a quoted name or comment of a few bytes grows it
+constexpr size_t TOKEN_TEXT_FIRST_SIZE = 8;
+#else
 constexpr size_t TOKEN_TEXT_FIRST_SIZE = 32000;  // bytes of the first allocation if none was made
+#endif
 
 char *token_text_buffer = nullptr;
 size_t token_text_size = 0;
