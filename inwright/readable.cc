@@ -60,7 +60,9 @@ struct OperatorForms {
   OperatorForm by_sign[256];
 };
 
-static constexpr OperatorForms operator_forms() {
+// Made when the program starts: a constant expression would be worked out by the compiler,
+// and no run would show that it was right.
+static OperatorForms operator_forms() {
   OperatorForms forms{};
   for (const GrammarOperator *op = GRAMMAR_OPERATORS; op->sign != 0; op++) {
     OperatorForm &form = forms.by_sign[static_cast<unsigned char>(op->sign)];
@@ -72,7 +74,7 @@ static constexpr OperatorForms operator_forms() {
   }
   return forms;
 }
-static constexpr OperatorForms OPERATOR_FORMS = operator_forms();
+static const OperatorForms OPERATOR_FORMS = operator_forms();
 
 static const OperatorForm &form_of(char op) { return OPERATOR_FORMS.by_sign[static_cast<unsigned char>(op)]; }
 

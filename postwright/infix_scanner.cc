@@ -87,8 +87,6 @@ static int end_in_quoted_name() {
 // switch has no default: the compiler names an action of the rules that has no case here.
 int yy_rule_action(int action) {
   switch (static_cast<ScanAction>(action)) {
-    case RULE_BLANK:
-      return YY_NO_TOKEN;
     case RULE_NEWLINE:
       return end_line();
     case RULE_QUOTED_NAME:
@@ -100,6 +98,7 @@ int yy_rule_action(int action) {
     case RULE_ILLEGAL:
       return refuse_illegal_character();
       SHARED_RULE_ACTION_CASES
+    case RULE_BLANK:  // passed over by the engine: no blank gets here
     case ACTION_EOF_NORMAL:
       return YY_NO_TOKEN;          // the engine ends the call with 0
     case ACTION_EOF_COMMENT_LINE:  // only "--" was read on the last line

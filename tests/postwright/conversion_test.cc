@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "output.h"
+#include "parse_engine.h"
 #include "program_runner.h"
 
 namespace {
@@ -333,6 +334,9 @@ TEST(CommandLine, StandardStreams) {
        "{\"file\":\"echo\",\"line\":3,\"column\":5,\"severity\":\"error\",\"message\":\"illegal character '~'; "
        "NOT is '!'\"}\n",
        "<none>"},
+      {"error format without its value", "postwright in out --error-format", 1, "",
+       "postwright: option '--error-format' requires an argument\nTry 'postwright --help' for more information.\n",
+       "<none>"},
       {"unknown error format", "postwright --error-format=vim in out", 1, "",
        "postwright: invalid argument 'vim' for '--error-format'\nValid arguments are: 'classic', 'gnu', 'json'\n"
        "Try 'postwright --help' for more information.\n",
@@ -439,6 +443,37 @@ TEST(ErrorFormat, MistakesAreReportedWhereTheyAre) {
       {"json: a name in UTF-8 and Latin-1", "y = a \\\xC3\xA9t\xE9\\;", "json",
        "{\"file\":\"in\",\"line\":1,\"column\":7,\"severity\":\"error\",\"message\":\"expected ';' before "
        "'\\\\\xC3\xA9t\\\\xE9\\\\'\",\"expected\":[\"';'\"]}\n"},
+      // The rarer bytes, tokens and hints, and what the places and texts make of them.
+      {"an operand after a complete one", "y = a | b c;\n", "gnu",
+       "in:1:11: error: expected ';' before 'c'\ny = a | b c;\n          ^\n"},
+      {"star", "y = a * b;\n", "gnu", "in:1:7: error: illegal character '*'; AND is '&'\ny = a * b;\n      ^\n"},
+      {"PLC address", "y = %I0;\n", "gnu",
+       "in:1:5: error: illegal character '%'; a PLC tag name? quote it between backslashes, as in \\%I0.1\\\ny = "
+       "%I0;\n    ^\n"},
+      {"percent alone", "y = a %;\n", "gnu", "in:1:7: error: illegal character '%'\ny = a %;\n      ^\n"},
+      {"apostrophe", "y = a';\n", "gnu", "in:1:6: error: illegal character \"'\"\ny = a';\n     ^\n"},
+      {"a byte outside ASCII", "y = a\xEF;\n", "gnu", "in:1:6: error: illegal character '\\xEF'\ny = a\xEF;\n     ^\n"},
+      {"a long token is cut", "y = a bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb;\n", "gnu",
+       "in:1:7: error: expected ';' before 'bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb...'\ny = a "
+       "bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb;\n      ^\n"},
+      {"a control byte in a quoted name",
+       "y = z \\a\x01"
+       "b\\;\n",
+       "gnu",
+       "in:1:7: error: expected ';' before '\\a\\x01b\\'\ny = z \\a\x01"
+       "b\\;\n      ^\n"},
+      {"semicolon missing after a number", "y = -5\nz = a;\n", "gnu",
+       "in:1:7: error: expected ';' after '-5'\ny = -5\n      ^\n"},
+      {"semicolon missing after t-1", "y = t-1\nz = a;\n", "gnu",
+       "in:1:8: error: expected ';' after 't-1'\ny = t-1\n       ^\n"},
+      {"semicolon missing after a quoted name", "y = \\a b\\\nz = a;\n", "gnu",
+       "in:1:10: error: expected ';' after '\\a b\\'\ny = \\a b\\\n         ^\n"},
+      {"json: a tab in a quoted name", "y = z \\a\tb\\;\n", "json",
+       "{\"file\":\"in\",\"line\":1,\"column\":7,\"severity\":\"error\",\"message\":\"expected ';' before "
+       "'\\\\a\\u0009b\\\\'\",\"expected\":[\"';'\"]}\n"},
+      {"json: sequences cut short", "y = z \\\xE2\x82\xAC\xFF\xE2\x82(\\;\n", "json",
+       "{\"file\":\"in\",\"line\":1,\"column\":7,\"severity\":\"error\",\"message\":\"expected ';' before "
+       "'\\\\\xE2\x82\xAC\\\\xFF\\\\xE2\\\\x82(\\\\'\",\"expected\":[\"';'\"]}\n"},
   };
   for (const Mistake &m : table) {
     RunResult r = run_script("postwright -q --error-format="s + m.format + " in out", {{"in", m.input}}, {POSTWRIGHT});
@@ -447,6 +482,9 @@ TEST(ErrorFormat, MistakesAreReportedWhereTheyAre) {
   }
   RunResult piped = run_script("postwright -q --error-format=gnu - out <in", {{"in", "y = ;\n"}}, {POSTWRIGHT});
   EXPECT_EQ(piped.err, "<stdin>:1:5: error: expected an operand before ';'\ny = ;\n    ^\n");
+  RunResult deep = run_script("postwright -q --error-format=gnu in out",
+                              {{"in", "y = " + std::string(PARSE_STACK_MAX, '(') + "a;\n"}}, {POSTWRIGHT});
+  EXPECT_EQ(deep.err.substr(0, deep.err.find('\n') + 1), "in:1:9999: error: the statement is nested too deeply\n");
 }
 
 // --help names every option and the manual, inwright's own option too; --version gives
