@@ -294,10 +294,15 @@ void parse_command_line(int argc, char **argv, const ProgramTexts *program) {
   if (message_stream == stderr && error_reporting.format == ErrorFormat::json) command_line.quiet = true;
 }
 
+// Where the echo goes when it must go nowhere: opened once, kept for the process as the
+// standard streams are. A file-scope pointer, since a local static that fopen initialises
+// would need the C++ runtime's guard, which alone made each program load libstdc++.
+static FILE *echo_nowhere = nullptr;
+
 FILE *echo_stream() {
   if (message_stream != stderr || error_reporting.format != ErrorFormat::json) return message_stream;
-  static FILE *nowhere = fopen("/dev/null", "w");  // one for the process, as the standard streams are
-  return nowhere != nullptr ? nowhere : message_stream;
+  if (echo_nowhere == nullptr) echo_nowhere = fopen("/dev/null", "w");
+  return echo_nowhere != nullptr ? echo_nowhere : message_stream;
 }
 
 // --- Banners and files ---
