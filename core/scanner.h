@@ -93,6 +93,8 @@ int yy_input_byte(uint64_t offset);
 size_t yy_input_line(uint64_t offset, char *to, size_t size);
 
 int yy_next_token();
+// The same, for a program's callers off its hot path, which yy_next_token then need not serve.
+int yy_next_token_off_the_loop();
 inline void yy_begin(int condition) { yy_start_state = 2 * condition + 1; }
 
 // Whether the matched text holds a NUL byte: texts that are used as strings must refuse one.

@@ -58,8 +58,10 @@ static void release_grown_entries() {
 // Reads the next token into `lookahead` and returns its symbol; the end of input is final.
 // The scanner returns only declared codes; anything above the table is taken as an
 // undeclared token rather than read past its end.
-static int read_lookahead() {
-  int code = yy_next_token();
+// `next` is the scanner's entry point: yy_next_token in the loop of a whole input's parse,
+// yy_next_token_off_the_loop elsewhere.
+[[gnu::always_inline]] static inline int read_lookahead(int (*next)() = yy_next_token) {
+  int code = next();
   if (static_cast<unsigned>(code) <= PARSE_MAX_CODE) {  // code 0 is the end's own entry
     lookahead = code;
     return token_to_symbol[code];
@@ -67,6 +69,9 @@ static int read_lookahead() {
   lookahead = code < 0 ? 0 : code;
   return code < 0 ? PARSE_END_SYMBOL : PARSE_UNDEFINED_SYMBOL;
 }
+
+// The same for a check's parse after an error, through the scanner's entry point of its own.
+[[gnu::cold, gnu::noinline]] static int read_lookahead_in_check() { return read_lookahead(yy_next_token_off_the_loop); }
 
 // The symbol of the token code `code` that read_lookahead stored.
 static int token_symbol(int code) {
@@ -488,7 +493,7 @@ static int run_parse(StateStack *stack, int held_symbol) {
   for (;;) {
     int step = row[symbol];
     if (step == READ_FIRST) {
-      symbol = read_lookahead();
+      symbol = HOLDS_SYMBOL ? read_lookahead_in_check() : read_lookahead();
       step = row[symbol];
     }
     if (step > 0) {
@@ -508,7 +513,7 @@ static int run_parse(StateStack *stack, int held_symbol) {
         if (chain.final_reads) {
           // What the state will do depends on the next token: read it now, while the chain
           // is at hand, rather than find that out from the table first.
-          if (symbol == NO_SYMBOL) symbol = read_lookahead();
+          if (symbol == NO_SYMBOL) symbol = HOLDS_SYMBOL ? read_lookahead_in_check() : read_lookahead();
         } else if (chain.final_rule != 0) {
           // It reduces at once, deeper than the chain could: as the next step would, without
           // looking that up (the end of a statement, a closing parenthesis, a brace).
@@ -544,7 +549,7 @@ static int run_parse(StateStack *stack, int held_symbol) {
 // matter: a check writes nothing that is kept.
 static int resume_symbol() {
   error_reporting.passing_over = true;  // the statement's error is reported: nothing more in it is
-  int symbol = lookahead == NO_LOOKAHEAD ? read_lookahead() : token_symbol(lookahead);
+  int symbol = lookahead == NO_LOOKAHEAD ? read_lookahead_in_check() : token_symbol(lookahead);
   for (;;) {
     if (symbol == PARSE_END_SYMBOL) break;
     StatementBoundary boundary = statement_boundary(lookahead);
@@ -553,7 +558,7 @@ static int resume_symbol() {
       break;
     }
     if (boundary == StatementBoundary::starts) break;
-    symbol = read_lookahead();
+    symbol = read_lookahead_in_check();
   }
   error_reporting.passing_over = false;
   clear_fragment_queue();
