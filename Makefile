@@ -13,7 +13,9 @@
 #   make install  install the programs, the manual pages and the docs under PREFIX
 #                 (default /usr/local); DESTDIR is put in front of every path
 #   make package  build the Debian package (build/release/postwright_*.deb)
-#   make bench    build (optimised) and run the benchmarks
+#   make bench    build (optimised) and run the benchmarks; with valgrind installed, also
+#                 build the same programs with line tables (build/bench) and count each
+#                 stage's instructions per token
 #   make fuzz     build the fuzz targets (clang, libFuzzer, sanitizers) and run each for
 #                 FUZZ_SECONDS (default 60) on inputs of up to FUZZ_MAX_LEN bytes (4096);
 #                 new inputs go to build/fuzz/corpus, not the tree; the fuzz build's buffers
@@ -67,7 +69,8 @@ package: configure
 	cmake --build --preset release --target package
 
 bench: build
-	sh bench/run.sh build/release
+	@if command -v valgrind >/dev/null 2>&1; then cmake --preset bench && cmake --build --preset bench; fi
+	sh bench/run.sh build/release build/bench
 
 fuzz: deps
 	cmake --preset fuzz

@@ -1,9 +1,13 @@
 #!/bin/sh
-# The benchmarks, against an optimised build: sh bench/run.sh BUILD_DIR (make bench).
+# The benchmarks, against an optimised build: sh bench/run.sh BUILD_DIR [LINES_DIR] (make bench).
 # Every speed is printed beside a baseline measured in the same run, on the same file; the
-# figures are best of three, since a shared machine only ever adds time.
+# figures are best of three, since a shared machine only ever adds time. LINES_DIR is the
+# same build with line tables (build/bench), whose instructions valgrind counts by source
+# file; without it, or without valgrind, that section is left out.
 set -eu
 build=${1:-build/release}
+lines=${2:-}
+src=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mk=$build/bench/make_input
@@ -57,6 +61,21 @@ Legend
                  at N = 10^4 the run is so short that start-up dominates.
   bytes/operand  peak memory of the run divided by N: what one operand of a statement costs
                  while the statement is being read
+  instructions   per token, counted by valgrind's cachegrind on 2 MB of each shape, run by
+  per token      the build with line tables, which makes the same code; the optimised build
+                 inlines nearly everything into one function, but the line tables name each
+                 instruction's source file, and the files make the stages:
+                   scanner  core/scanner_engine.cc, scanner.h, scanner_internal.h
+                   parser   postwright/parse_engine.*
+                   tree     inwright/expr_tree.*, postfix_scanner.*, readable.*,
+                            core/record_pool.* (inwright's rule actions build and print trees)
+                   queue    core/fragment_queue.*
+                   output   core/output.*
+                   actions  postwright/grammar_actions.*, infix_scanner.*,
+                            core/shared_actions.*, token_text.*
+                   other    the rest: the driver, start-up, the C library's reads and copies
+                 tokens are those of the infix input as the scanner bench counts them; inwright
+                 reads postwright's output of it, the same tokens less the parentheses
 
 EOF
 
@@ -129,24 +148,68 @@ for kind in left right not infix; do
   done
 done
 
+# Instructions of a cachegrind output by stage, divided by TOKENS: lines "stage figure", in
+# the order of the table; "-" for a stage the program does not have.
+by_stage() {
+  awk -v src="$src/" -v tokens="$2" '
+    /^fl=/ {
+      f = substr($0, 4)
+      if (index(f, src) == 1) f = substr(f, length(src) + 1)
+      if (f ~ /^core\/(scanner_engine\.cc|scanner\.h|scanner_internal\.h)$/) stage = "scanner"
+      else if (f ~ /^postwright\/parse_engine\./) stage = "parser"
+      else if (f ~ /^(inwright\/(expr_tree|postfix_scanner|readable)|core\/record_pool)\./) stage = "tree"
+      else if (f ~ /^core\/fragment_queue\./) stage = "queue"
+      else if (f ~ /^core\/output\./) stage = "output"
+      else if (f ~ /^(postwright\/(grammar_actions|infix_scanner)|core\/(shared_actions|token_text))\./) stage = "actions"
+      else stage = "other"
+      next
+    }
+    /^[0-9]/ { ir[stage] += $2; total += $2 }
+    END {
+      n = split("scanner parser tree queue output actions other", order, " ")
+      for (i = 1; i <= n; i++) print order[i], ir[order[i]] ? sprintf("%.1f", ir[order[i]] / tokens) : "-"
+      printf "whole %.1f\ntokens %d\n", total / tokens, tokens
+    }' "$1"
+}
+
+echo
+echo "== instructions per token by stage (2 MB of each shape)"
+if ! command -v valgrind >/dev/null 2>&1; then
+  echo "left out: valgrind is not installed"
+elif [ -z "$lines" ] || [ ! -x "$lines/postwright/postwright" ] || [ ! -x "$lines/inwright/inwright" ]; then
+  echo "left out: no build with line tables (make bench builds build/bench)"
+else
+  for shape in mixed netlist quoted; do
+    case $shape in
+      mixed) "$mk" infix 2 ;;
+      netlist) "$mk" netlist 2 ;;
+      quoted) "$mk" netlist 2 --quoted ;;
+    esac >"$work/$shape.infix"
+    set -- $("$build/bench/scan_bench" "$shape" "$work/$shape.infix" |
+      sed -n 's/.*, \([0-9]*\) tokens, \([0-9]*\) parentheses.*/\1 \2/p')
+    infix_tokens=$1 postfix_tokens=$(($1 - $2))
+    "$lines/postwright/postwright" -q "$work/$shape.infix" "$work/$shape.postfix"
+    for job in "postwright $shape.infix $infix_tokens" "inwright $shape.postfix $postfix_tokens"; do
+      set -- $job
+      valgrind --tool=cachegrind --cache-sim=no --cachegrind-out-file="$work/cg.out" \
+        "$lines/$1/$1" -q "$work/$2" "$work/out" >/dev/null 2>&1
+      by_stage "$work/cg.out" "$3" >"$work/ir.$1.$shape"
+    done
+  done
+  printf '%-10s %26s   %26s\n' "" "postwright" "inwright"
+  printf '%-10s %8s %8s %8s   %8s %8s %8s\n' stage mixed netlist quoted mixed netlist quoted
+  (cd "$work" && paste -d ' ' ir.postwright.mixed ir.postwright.netlist ir.postwright.quoted \
+    ir.inwright.mixed ir.inwright.netlist ir.inwright.quoted) |
+    awk '{ printf "%-10s %8s %8s %8s   %8s %8s %8s\n", $1 == "whole" ? "whole run" : $1, $2, $4, $6, $8, $10, $12 }'
+fi
+
 cat <<EOF
 
 == where the time goes: repeat the profile
   perf record -o /tmp/pw.perf $pw -q INPUT.infix /tmp/out && perf report -i /tmp/pw.perf
-  valgrind --tool=callgrind --callgrind-out-file=/tmp/cg.out $pw -q INPUT.infix /tmp/out
-  callgrind_annotate /tmp/cg.out | head -30
+  valgrind --tool=callgrind --callgrind-out-file=/tmp/cg.out ${lines:-$build}/postwright/postwright -q INPUT.infix /tmp/out
+  callgrind_annotate /tmp/cg.out FILE.cc
   The optimised build inlines the scanner's matching into parse_input (postwright) and main
-  (inwright); for shares by source line, configure with -DCMAKE_CXX_FLAGS=-g (the same code,
-  with line tables) and give callgrind_annotate the source file: callgrind_annotate OUT FILE.cc
+  (inwright); the same code with line tables (build/bench, which make bench builds, or any
+  build configured with -DCMAKE_CXX_FLAGS=-g) gives shares by source line.
 EOF
-if command -v valgrind >/dev/null 2>&1 && command -v callgrind_annotate >/dev/null 2>&1; then
-  "$mk" infix 2 >"$work/p.infix"
-  "$pw" -q "$work/p.infix" "$work/p.postfix"
-  for job in "postwright $work/p.infix" "inwright $work/p.postfix"; do
-    set -- $job
-    valgrind --tool=callgrind --callgrind-out-file="$work/cg.$1" "$build/$1/$1" -q "$2" "$work/cg.out" >/dev/null 2>&1
-    echo "$1 on 2 MB, share of instructions by function:"
-    callgrind_annotate "$work/cg.$1" 2>/dev/null | grep -E '^ *[0-9,]+ \([ 0-9.]+%\) ' | sed -n '2,9p' |
-      sed -e 's/^ *[0-9,]* (/  /' -e 's/%)  */% /' -e 's/ \[[^]]*\]$//' -e 's|[^ ]*/||' -e 's|???:||'
-  done
-fi
