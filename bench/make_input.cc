@@ -6,8 +6,8 @@
 //     one postfix statement of N operands nested to the left (a b & c & ...), to the right
 //     (a b c ... & &), or N "!" marks on one operand; "infix" gives a & b & ... for postwright.
 // --quoted writes every name between backslashes (\a\, \x\(t-1)) and changes nothing else: the
-// same draws make the same statements, so quoted and plain input of one size compare name for
-// name (the quoted file, its names being longer, holds fewer of them). Output is
+// same draws make the same statements, and MEGABYTES counts the bytes without the backslashes,
+// so the quoted file holds the plain file's statements, name for name. Output is
 // deterministic (fixed seed), so runs compare.
 #include <cstdio>
 #include <cstdlib>
@@ -18,14 +18,20 @@
 
 static std::mt19937 rng(12345);
 
-static bool quoted = false;  // --quoted: every name written between backslashes
+static bool quoted = false;   // --quoted: every name written between backslashes
+static long quote_bytes = 0;  // backslashes that --quoted added to the text not yet written
 
 static int pick(int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); }
 
 // A name as the input writes it: the identifier, quoted or not, then its argument list.
 static std::string name(const std::string &identifier, const char *arguments = "") {
-  return (quoted ? "\\" + identifier + "\\" : identifier) + arguments;
+  if (!quoted) return identifier + arguments;
+  quote_bytes += 2;
+  return "\\" + identifier + "\\" + arguments;
 }
+
+// The size of a text about to be written, without the backslashes that --quoted added to it.
+static long plain_size(const std::string &text) { return static_cast<long>(text.size()) - quote_bytes; }
 
 static std::string operand() {
   // A null identifier: a constant, or a name quoted either way (its blank is no identifier's).
@@ -67,7 +73,8 @@ static void write_random(bool infix, long megabytes) {
     else
       line = name("y" + std::to_string(pick(100))) + " = " + postfix_expr(1 + pick(8)) + ";\n";
     fwrite(line.data(), 1, line.size(), stdout);
-    written += static_cast<long>(line.size());
+    written += plain_size(line);
+    quote_bytes = 0;
   }
 }
 
@@ -124,13 +131,14 @@ static void write_netlist(long megabytes) {
   long target = megabytes * 1000 * 1000, written = 0;
   for (int module = 1; written < target; module++) {
     std::string text = "-- module m" + std::to_string(module) + "\n{\n";
-    for (int gates = 20 + pick(280); gates > 0 && written + static_cast<long>(text.size()) < target; gates--) {
+    for (int gates = 20 + pick(280); gates > 0 && written + plain_size(text) < target; gates--) {
       std::string target_name = name(gate_name());  // drawn before the function, as above
       text += target_name + " = " + gate_function() + ";\n";
     }
     text += "}\n";
     fwrite(text.data(), 1, text.size(), stdout);
-    written += static_cast<long>(text.size());
+    written += plain_size(text);
+    quote_bytes = 0;
   }
 }
 

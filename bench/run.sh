@@ -47,8 +47,9 @@ Legend
                  literal in three negated, gate names of 2 to 8 bytes, registers as name(t-1);
                  inwright converts postwright's output of it
   quoted         the netlist input with every name between backslashes (\\g12\\, \\w3_4\\(t-1)),
-                 nothing else changed, against the plain one of the same size: quoted/plain
-                 is the time of the quoted run over the plain one's
+                 nothing else changed: the same statements, in a larger file. quoted/plain
+                 is the time of the quoted run over the plain one's; per byte, the same over
+                 the ratio of the sizes (what files of equal size would show)
   MB/s, ns/byte  throughput of the whole program on the input, banners off (-q); inwright
                  also in the readable form (--readable), beside its default form
   cat            the baseline: copying the same file, the least any converter must do
@@ -105,16 +106,19 @@ t=$(best_of_3 sh -c "'$pw' -q '$work/in.infix' - | '$iw' -q - '$work/rt.infix'")
 echo "round trip through a pipe (postwright ... - | inwright - ...): $(calc 1 "$(size "$work/in.infix") / 1000000 / $t") MB/s of infix"
 
 echo
-echo "== quoted names against the same names unquoted: netlist, 40 MB each"
+echo "== quoted names against the same names unquoted: the netlist statements"
 "$mk" netlist 40 --quoted >"$work/netq.infix"
 "$pw" -q "$work/netq.infix" "$work/netq.postfix"
-printf '%-12s %12s %12s %14s\n' program "plain MB/s" "quoted MB/s" "quoted/plain"
+printf '%-12s %9s %11s %10s %12s %13s %9s\n' program "plain MB" "plain MB/s" "quoted MB" "quoted MB/s" \
+  "quoted/plain" "per byte"
 for job in "postwright infix" "inwright postfix"; do
   set -- $job
   plain=$(best_of_3 "$build/$1/$1" -q "$work/net.$2" "$work/out")
   quoted=$(best_of_3 "$build/$1/$1" -q "$work/netq.$2" "$work/out")
-  printf '%-12s %12s %12s %14s\n' "$1" "$(calc 1 "$(size "$work/net.$2") / 1000000 / $plain")" \
-    "$(calc 1 "$(size "$work/netq.$2") / 1000000 / $quoted")" "$(calc 2 "$quoted / $plain")"
+  plain_mb=$(calc 3 "$(size "$work/net.$2") / 1000000") quoted_mb=$(calc 3 "$(size "$work/netq.$2") / 1000000")
+  printf '%-12s %9s %11s %10s %12s %13s %9s\n' "$1" "$(calc 1 "$plain_mb")" "$(calc 1 "$plain_mb / $plain")" \
+    "$(calc 1 "$quoted_mb")" "$(calc 1 "$quoted_mb / $quoted")" "$(calc 2 "$quoted / $plain")" \
+    "$(calc 2 "$quoted / $plain * $plain_mb / $quoted_mb")"
 done
 rm -f "$work"/net.* "$work"/netq.*
 
