@@ -88,8 +88,9 @@ inline void yy_mark_line_start() { yy_line_start = yy_offset_of(yy_token_text + 
 int yy_input_byte(uint64_t offset);
 
 // The input line that starts at `offset`, without its newline, in `to` (at most `size` bytes);
-// returns its length, 0 when the input no longer holds its start. The part not read yet is
-// read ahead from a file that can seek, and the file is left where it was. For messages only.
+// returns its length, 0 when the input no longer holds its start. A part that the buffer does
+// not hold, the rest not read yet or the start of a long line that refills have dropped, is
+// read again from a file that can seek, and the file is left where it was. For messages only.
 size_t yy_input_line(uint64_t offset, char *to, size_t size);
 
 int yy_next_token();

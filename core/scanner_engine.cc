@@ -413,10 +413,15 @@ size_t yy_input_line(uint64_t offset, char *to, size_t size) {
   for (; length < size && (byte = yy_input_byte(offset + length)) >= 0 && byte != '\n'; length++)
     to[length] = static_cast<char>(byte);
   if (byte >= 0 || length == size || yy_active_buffer == nullptr || yy_input_stream == nullptr) return length;
-  // The rest of the line is not read yet, when the bytes held end where it stopped.
-  if (offset + length != yy_offset_of(yy_active_buffer->chars + yy_char_count)) return length;
+  // What is missing lies either ahead of the bytes held (the rest of the line, not read yet)
+  // or behind them (the start of a line longer than the refills keep): a file that can seek
+  // gives it again from where the stream stands, `back` bytes before that.
+  uint64_t held_end = yy_offset_of(yy_active_buffer->chars + yy_char_count);
+  if (offset + length > held_end || (length > 0 && offset + length != held_end)) return length;
+  uint64_t back = held_end - (offset + length);
   long position = ftell(yy_input_stream);
-  if (position < 0) return length;
+  if (position < 0 || back > static_cast<uint64_t>(position)) return length;
+  if (fseek(yy_input_stream, position - static_cast<long>(back), SEEK_SET) != 0) return length;
   size_t read = fread(to + length, 1, size - length, yy_input_stream);
   // A read that fails here fails as any other: left in the stream's error indicator, it would
   // end a later refill at the end of the input as if that read had failed.

@@ -482,6 +482,16 @@ TEST(ErrorFormat, MistakesAreReportedWhereTheyAre) {
   }
   RunResult piped = run_script("postwright -q --error-format=gnu - out <in", {{"in", "y = ;\n"}}, {POSTWRIGHT});
   EXPECT_EQ(piped.err, "<stdin>:1:5: error: expected an operand before ';'\ny = ;\n    ^\n");
+  // A line longer than the buffer and the bytes that refills keep: a file is read again for
+  // it, a pipe cannot be, and its message stands without it.
+  const std::string long_line = "y = a" + std::string(40000, ' ') + "~;";
+  const std::string long_line_error = "1:40006: error: illegal character '~'; NOT is '!'\n";
+  RunResult from_file = run_script("postwright -q --error-format=gnu in out", {{"in", long_line + "\n"}}, {POSTWRIGHT});
+  EXPECT_EQ(from_file.err,
+            "in:" + long_line_error + long_line.substr(0, 4096) + "\n" + std::string(40005, ' ') + "^\n");
+  RunResult from_pipe =
+      run_script("cat in | postwright -q --error-format=gnu - out", {{"in", long_line + "\n"}}, {POSTWRIGHT});
+  EXPECT_EQ(from_pipe.err, "<stdin>:" + long_line_error);
   RunResult deep = run_script("postwright -q --error-format=gnu in out",
                               {{"in", "y = " + std::string(PARSE_STACK_MAX, '(') + "a;\n"}}, {POSTWRIGHT});
   EXPECT_EQ(deep.err.substr(0, deep.err.find('\n') + 1), "in:1:9999: error: the statement is nested too deeply\n");
