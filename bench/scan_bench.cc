@@ -36,7 +36,7 @@ static double scan(const char *path) {
   for (int token; (token = yy_next_token()) != 0;) {
     token_count++;
     if (token == '(' || token == ')') parenthesis_count++;
-    while (fragment_head != nullptr) fragment_drop_head();
+    clear_fragment_queue();  // what the parser would print; a pending match included
   }
   double s = seconds_since(start);
   fclose(yy_input_stream);

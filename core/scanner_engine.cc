@@ -603,13 +603,6 @@ static After end_of_buffer(Match *m) {
   return true;
 }
 
-// A shortcut that queues the match: a call of its own, so that yy_next_token's common path
-// needs no registers that a call must preserve.
-[[gnu::noinline]] static int queue_match(int shortcut) {
-  enqueue_match((shortcut & YY_QUEUES_BLANK) != 0);
-  return shortcut & YY_TOKEN_CODE;
-}
-
 // Ends a match that the common path could not: one that ran into a NUL byte, or whose last
 // accepting state lies further back than it keeps. Sets up `m` from the match's start and
 // position, its state and the one before, and the start state's entry; false when the input
@@ -627,7 +620,8 @@ static After end_of_buffer(Match *m) {
 // The body of both entry points below.
 [[gnu::always_inline]] static inline int next_token() {
   if (yy_first_call) first_call_setup();
-  for (;;) {  // one match per iteration; nothing is kept in registers across an action
+  settle_pending_match();  // the last match is about to be overwritten or moved
+  for (;;) {               // one match per iteration; nothing is kept in registers across an action
     Match m;
     // Everything the match needs is read before the held byte is put back: a store of a
     // byte may alias any variable, and the compiler would read them all again after it.
@@ -668,7 +662,8 @@ static After end_of_buffer(Match *m) {
     int row = finish_match(&m);
     int shortcut = row_shortcut[row];
     if (shortcut != 0) {
-      if ((shortcut & YY_QUEUES_MATCH) != 0) return queue_match(shortcut);
+      if ((shortcut & YY_QUEUES_MATCH) != 0)
+        queue_pending_match(yy_token_text, yy_token_length, (shortcut & YY_QUEUES_BLANK) != 0);
       return shortcut & YY_TOKEN_CODE;
     }
     int token = yy_rule_action(row_action[row]);
@@ -688,6 +683,7 @@ void yy_reset() {
     free(yy_active_buffer->chars);
     free(yy_active_buffer);
   }
+  pending_match.blank = PENDING_NONE;  // it lay in the buffer just released
   yy_first_call = 1;
   yy_start_state = 0;
   yy_input_stream = yy_output_stream = nullptr;

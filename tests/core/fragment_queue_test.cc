@@ -91,3 +91,25 @@ TEST_F(FragmentQueueTest, KeepsOrderAcrossStorageChunks) {
   EXPECT_EQ(print_next_fragment(), -1);
   EXPECT_TRUE(written() == expected);  // not EXPECT_EQ: a mismatch would print megabytes
 }
+
+// A match queued as pending stays in the scan buffer: printed, it comes after what was queued
+// before it, with its blank or without; spilled when the scanner moves on, it is a copy that
+// survives the buffer's reuse; cleared, it is forgotten. A long one takes the slow path.
+TEST_F(FragmentQueueTest, PendingMatchIsTheNewestFragment) {
+  std::string scan_buffer = "first second 1;" + std::string(40, 'L') + std::string(YY_MATCH_SLACK, '\0');
+  enqueue_fragment("old ");
+  queue_pending_match(&scan_buffer[0], 5, true);
+  EXPECT_EQ(print_next_fragment(), 0);
+  EXPECT_EQ(print_next_fragment(), 0);
+  EXPECT_EQ(print_next_fragment(), -1);
+  queue_pending_match(&scan_buffer[6], 6, true);
+  settle_pending_match();
+  scan_buffer.replace(0, 15, "XXXXXXXXXXXXXXX");
+  EXPECT_EQ(print_next_fragment(), 0);
+  queue_pending_match(&scan_buffer[15], 40, false);
+  EXPECT_EQ(print_next_fragment(), 0);
+  queue_pending_match(&scan_buffer[0], 1, false);
+  clear_fragment_queue();
+  EXPECT_EQ(print_next_fragment(), -1);
+  EXPECT_EQ(written(), "old first second " + std::string(40, 'L'));
+}
