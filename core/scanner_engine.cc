@@ -21,6 +21,9 @@
 // which goes on exactly as the start state does. A match first passes over the bytes that
 // lead there, and begins behind them.
 //
+// Within a match, a run of bytes that keep the state where it is (a name's body) is tested
+// byte by byte against the state's row, each test apart from the others, before the next step.
+//
 // The loop keeps no more than the states before its last two steps. Nearly every match ends
 // either in a state that accepts and ends it, or one or two steps past its last accepting
 // state (a name, which the blank behind it jams, or a blank and then no "="); the rare rest
