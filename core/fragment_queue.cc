@@ -53,19 +53,19 @@ PendingMatch pending_match = {nullptr, 0, PENDING_NONE};
 
 void spill_pending_match() {
   enqueue_text_and_blank(pending_match.text, pending_match.length, pending_match.blank != 0);
-  pending_match.blank = PENDING_NONE;
+  forget_pending_match();
 }
 
 void print_long_pending_match() {
   output_text(pending_match.text, pending_match.length);
   if (pending_match.blank != 0) output_char(NAME_END);
-  pending_match.blank = PENDING_NONE;
+  forget_pending_match();
 }
 
 // Forgetting the nodes without giving their room back would leave a chunk that no node
 // leads to any more, and that is never reused or released.
 void clear_fragment_queue() {
-  pending_match.blank = PENDING_NONE;
+  forget_pending_match();
   while (fragment_head != nullptr) fragment_drop_head();
 }
 

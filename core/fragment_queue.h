@@ -150,12 +150,14 @@ extern PendingMatch pending_match;
 inline void queue_pending_match(const char *text, size_t length, bool blank_after) {
   pending_match = {text, length, blank_after ? 1 : 0};
 }
+inline bool match_is_pending() { return pending_match.blank != PENDING_NONE; }
+inline void forget_pending_match() { pending_match.blank = PENDING_NONE; }
 
 // Copies a pending match into the queue, as the newest fragment; the scanner calls it before
 // it moves on, while the match is still in its buffer.
 void spill_pending_match();
 inline void settle_pending_match() {
-  if (pending_match.blank != PENDING_NONE) [[unlikely]]
+  if (match_is_pending()) [[unlikely]]
     spill_pending_match();
 }
 
@@ -168,7 +170,7 @@ inline void print_pending_match() {
     print_long_pending_match();
     return;
   }
-  pending_match.blank = PENDING_NONE;
+  forget_pending_match();
   // The match and the slack behind it in one move; the blank always, where it is not wanted
   // the next write covers it: both fall within the output buffer's slack.
   char *to = output_buffer.bytes + output_buffer.used;
@@ -191,10 +193,13 @@ inline void fragment_drop_head() {
   }
 }
 
+// Whether nothing is queued, a pending match included.
+inline bool fragment_queue_empty() { return fragment_head == nullptr && !match_is_pending(); }
+
 // Writes the oldest fragment to the output and releases it: 0 printed, -1 queue empty.
 inline int print_next_fragment() {
   if (fragment_head == nullptr) {
-    if (pending_match.blank == PENDING_NONE) return -1;
+    if (!match_is_pending()) return -1;
     print_pending_match();
     return 0;
   }

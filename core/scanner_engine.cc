@@ -691,7 +691,7 @@ void yy_reset() {
     free(yy_active_buffer->chars);
     free(yy_active_buffer);
   }
-  pending_match.blank = PENDING_NONE;  // it lay in the buffer just released
+  forget_pending_match();  // it lay in the buffer just released
   yy_first_call = 1;
   yy_start_state = 0;
   yy_input_stream = yy_output_stream = nullptr;

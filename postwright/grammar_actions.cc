@@ -12,7 +12,7 @@ bool last_output_was_number = false;
 void grammar_actions_reset() { last_output_was_number = false; }
 
 void print_number() {
-  if (fragment_head == nullptr && pending_match.blank == PENDING_NONE) return;  // nothing queued: nothing is written
+  if (fragment_queue_empty()) return;  // nothing queued: nothing is written
   if (last_output_was_number) output_char(' ');
   print_next_fragment();
   last_output_was_number = true;
