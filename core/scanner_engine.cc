@@ -524,6 +524,28 @@ static inline void run_common_match(Match *m, const DenseEntry *dense, DenseEntr
   m->p = p;
 }
 
+// Ends a match that run_common_match ran at its last accepting state, where that lies on the
+// common path: the state the loop ended in, when it ends the match, or else one of the two
+// before the step that jammed (`jammed`: the last step read no NUL that more text may follow).
+// False for anything else. Branches, not selects: a foreseen branch lets the next match start
+// before this one's last step is loaded, where a select would make every match wait for the
+// one before.
+[[gnu::always_inline]] static inline bool end_common_match(Match *m, bool jammed) {
+  if (m->entry < jam_row) {
+    m->last = m->entry;
+    m->last_pos = m->p;
+  } else if (jammed && accepts(m->prev)) {
+    m->last = m->prev;
+    m->last_pos = m->p - 1;
+  } else if (jammed && accepts(m->prev2)) {
+    m->last = m->prev2;
+    m->last_pos = m->p - 2;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 // Walks the match again from `start` up to its last step, to find the last accepting state
 // that run_common_match did not keep. No byte before the last step is a NUL or passed over.
 [[gnu::noinline]] static void find_last_accepting(Match *m, DenseEntry start) {
@@ -640,21 +662,8 @@ static After end_of_buffer(Match *m) {
     *position = static_cast<char>(first);
     m.p = position;
     run_common_match(&m, dense, start, first);
-    // The last accepting state: the one the loop ended in, when it ends the match, or else
-    // one of the two before the step that jammed; anything else takes the way below.
-    // Branches, not selects: a foreseen branch lets the next match start before this one's
-    // last step is loaded, where a select would make every match wait for the one before.
     const bool jammed = m.entry != end_of_buffer_row;  // at or past jam_row, not at a NUL
-    if (m.entry < jam_row) {
-      m.last = m.entry;
-      m.last_pos = m.p;
-    } else if (jammed && accepts(m.prev)) {
-      m.last = m.prev;
-      m.last_pos = m.p - 1;
-    } else if (jammed && accepts(m.prev2)) {
-      m.last = m.prev2;
-      m.last_pos = m.p - 2;
-    } else [[unlikely]] {
+    if (!end_common_match(&m, jammed)) [[unlikely]] {
       // The match's scalars, not the record: a copy of it would be built on the common path.
       Match ended;
       if (!end_uncommon_match(&ended, m.start, m.p, m.entry, m.prev, start)) {
@@ -680,6 +689,31 @@ static After end_of_buffer(Match *m) {
 }
 
 int yy_next_token() { return next_token(); }
+
+// The matching loop alone, over text in memory, in the first start condition: no buffer, no
+// NUL put in place, no action, no match that needs the way round. What is left when all the
+// rest costs nothing: the floor that make bench measures the scanner against.
+size_t yy_count_matches(char *text, size_t length) {
+  if (dense_source != &yy_tables) {
+    verify_actions();
+    yy_derive_dense_table(yy_tables);
+  }
+  const DenseEntry start = entry_of_start[1];
+  size_t matches = 0;
+  Match m;
+  m.p = text;
+  while (m.p < text + length) {
+    run_common_match(&m, dense_next, start, static_cast<unsigned char>(*m.p));
+    // The NUL behind the text ends a match as a jam would: there is nothing to refill.
+    if (!end_common_match(&m, true)) {
+      find_last_accepting(&m, start);
+      if (m.last_pos == m.start) break;  // only blanks passed over were left
+    }
+    m.p = m.last_pos;
+    matches++;
+  }
+  return matches;
+}
 
 // A copy of its own for the callers off the hot path (a check's parse after an error), so that
 // yy_next_token keeps the parse loop for its one caller: with a second caller, the profile-
