@@ -124,7 +124,7 @@ rm -f "$work"/net.* "$work"/netq.*
 
 echo
 echo "== the scanner alone (infix rules, actions that only classify), beside a plain read; then"
-echo "   its matching loop alone over the same bytes in memory, the floor under both programs"
+echo "   its matching loop alone over the same bytes in memory, the floor under the scanner"
 "$build/bench/scan_bench" "scanner" "$work/in.infix"
 
 if [ -f "$counter" ]; then

@@ -4,7 +4,7 @@
 // classify. Prints MB/s, the ratio and the count of tokens, with the parentheses among them
 // (the postfix form of the same statements holds the other tokens and no parentheses). Then
 // the matching loop alone over the same bytes in memory: what the scan costs with nothing
-// around it, the floor under the scanner and under both programs.
+// around it, the floor under the scanner and so under postwright.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
