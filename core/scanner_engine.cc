@@ -283,19 +283,23 @@ static void verify_actions() {
   }
 }
 
+// The dense table of yy_tables, unless it is already theirs; the sanitizer build proves it.
+static void derive_tables_once() {
+  if (dense_source == &yy_tables) return;
+  verify_actions();
+  yy_derive_dense_table(yy_tables);
+#ifdef VERIFY_DERIVED_TABLES
+  const char *fault = yy_dense_table_fault(yy_tables);
+  if (fault != nullptr) yy_fatal(fault);
+#endif
+}
+
 static void first_call_setup() {
   yy_first_call = 0;
   if (yy_start_state == 0) yy_start_state = 1;
   if (yy_input_stream == nullptr) yy_input_stream = stdin;
   if (yy_output_stream == nullptr) yy_output_stream = stdout;
-  if (dense_source != &yy_tables) {
-    verify_actions();
-    yy_derive_dense_table(yy_tables);
-#ifdef VERIFY_DERIVED_TABLES
-    const char *fault = yy_dense_table_fault(yy_tables);
-    if (fault != nullptr) yy_fatal(fault);
-#endif
-  }
+  derive_tables_once();
   if (yy_active_buffer == nullptr) yy_active_buffer = yy_create_buffer(yy_input_stream, DEFAULT_BUFFER_SIZE);
   yy_load_active();
 }
@@ -694,10 +698,7 @@ int yy_next_token() { return next_token(); }
 // NUL put in place, no action, no match that needs the way round. What is left when all the
 // rest costs nothing: the floor that make bench measures the scanner against.
 size_t yy_count_matches(char *text, size_t length) {
-  if (dense_source != &yy_tables) {
-    verify_actions();
-    yy_derive_dense_table(yy_tables);
-  }
+  derive_tables_once();
   const DenseEntry start = entry_of_start[1];
   size_t matches = 0;
   Match m;
